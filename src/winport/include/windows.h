@@ -1,0 +1,12 @@
+// winport: the subset of the Windows API that the module and the hosts use,
+// declared with Windows' names and types and implemented on POSIX.
+#pragma once
+
+#include "winport/types.h"
+#include "winport/module.h"
+#include "winport/sync.h"
+#include "winport/threads.h"
+#include "winport/registry.h"
+#include "winport/clipboard.h"
+#include "winport/codepage.h"
+#include "winport/console.h"
