@@ -13,6 +13,9 @@
 #define GMEM_DDESHARE 0x2000u
 #define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
 
+#define ERROR_NOT_LOCKED 158L
+#define ERROR_CLIPBOARD_NOT_OPEN 1418L
+
 WINPORT_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes);
 WINPORT_API LPVOID WINAPI GlobalLock(HGLOBAL block);
 WINPORT_API BOOL WINAPI GlobalUnlock(HGLOBAL block);
@@ -25,3 +28,6 @@ WINPORT_API BOOL WINAPI EmptyClipboard();
 WINPORT_API HANDLE WINAPI SetClipboardData(UINT format, HANDLE data);
 WINPORT_API HANDLE WINAPI GetClipboardData(UINT format);
 WINPORT_API BOOL WINAPI IsClipboardFormatAvailable(UINT format);
+WINPORT_API UINT WINAPI EnumClipboardFormats(UINT format);
+WINPORT_API int WINAPI CountClipboardFormats();
+WINPORT_API DWORD WINAPI GetClipboardSequenceNumber();
