@@ -1,0 +1,169 @@
+// pardune: the file manager and Kestrum around Pardune.kmx, in a terminal.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/module_loader.hpp"
+#include "app/options.hpp"
+#include "app/script.hpp"
+#include "app/script_backend.hpp"
+#include "app/startup_box.hpp"
+#include "app/terminal_backend.hpp"
+#include "app/terminal_guard.hpp"
+#include "farhost/backend.hpp"
+#include "farhost/farhost.hpp"
+#include "farhost/host_editor.hpp"
+#include "kestrum/language.hpp"
+#include "kestrum/service_table.hpp"
+
+namespace {
+
+constexpr int kBadInput = 2;
+
+int Fail(const std::string &message) {
+  fprintf(stderr, "pardune: %s\n", message.c_str());
+  return kBadInput;
+}
+
+// FILE must be a readable regular file.
+bool CheckFile(const std::string &path, std::string *error) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) {
+    *error = "cannot open '" + path + "': " + strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    *error = "'" + path + "' is a directory, not a file";
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    *error = "'" + path + "' is not a regular file";
+    return false;
+  }
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = "cannot read '" + path + "': " + strerror(errno);
+    return false;
+  }
+  close(fd);
+  return true;
+}
+
+bool ReadScript(const std::string &path, std::string *text, std::string *error) {
+  if (!CheckFile(path, error)) return false;
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  if (!in && !in.eof()) {
+    *error = "cannot read the script '" + path + "'";
+    return false;
+  }
+  *text = contents.str();
+  return true;
+}
+
+// A language other than English needs its file beside the module.
+bool CheckLanguage(const std::string &modulePath, const std::string &lang, std::string *error) {
+  if (lang.empty() || lang == "en") return true;
+  std::string file = kestrum::LanguageFilePath(modulePath, lang);
+  if (access(file.c_str(), R_OK) == 0) return true;
+  *error = "no language file for '" + lang + "' (" + file + ")";
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  app::Options options;
+  std::string error;
+  if (!app::ParseOptions(argc, argv, &options, &error)) return Fail(error);
+  if (options.help) {
+    fputs(app::UsageText(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    printf("pardune %s\n", PARDUNE_VERSION);
+    return 0;
+  }
+
+  if (!options.file.empty() && !CheckFile(options.file, &error)) return Fail(error);
+  HostEditorOptions editorOptions;
+  if (options.hasCursor && !ParseCursorOption(options.cursor.c_str(), &editorOptions, &error))
+    return Fail("--cursor: " + error);
+  if (options.hasBlock && !ParseBlockOption(options.block.c_str(), &editorOptions, &error))
+    return Fail("--block: " + error);
+
+  std::vector<app::ScriptCommand> commands;
+  if (!options.script.empty()) {
+    std::string text;
+    if (!ReadScript(options.script, &text, &error)) return Fail(error);
+    if (!app::ParseScript(text, options.codePage, &commands, &error))
+      return Fail(options.script + ": " + error);
+  }
+
+  app::LoadedModule module;
+  std::string modulePath;
+  if (!app::FindModule(app::ProgramDirectory(), &modulePath, &error)) return Fail(error);
+  if (!app::LoadModule(modulePath, &module, &error)) return Fail(error);
+
+  std::string lang = options.lang;
+  if (lang.empty() && getenv("PARDUNE_LANG")) lang = getenv("PARDUNE_LANG");
+  if (!CheckLanguage(modulePath, lang, &error)) {
+    app::UnloadModule(&module);
+    return Fail(error);
+  }
+  KestrumSetLanguage(lang.c_str());
+  WinportSetOemCodePage(UINT(options.codePage));
+
+  if (!options.file.empty() && !OpenHostEditor(options.file.c_str(), editorOptions, &error)) {
+    app::UnloadModule(&module);
+    return Fail(error);
+  }
+
+  std::unique_ptr<farhost::Backend> backend;
+  app::TerminalBackend *terminal = nullptr;
+  int columns = options.columns ? options.columns : 80;
+  int rows = options.rows ? options.rows : 25;
+  if (options.script.empty()) {
+    std::unique_ptr<app::TerminalBackend> opened =
+        app::TerminalBackend::Open(options.codePage, &error);
+    if (!opened) {
+      app::UnloadModule(&module);
+      return Fail(error);
+    }
+    columns = opened->Columns();
+    rows = opened->Rows();
+    terminal = opened.get();
+    backend = std::move(opened);
+  } else {
+    backend = std::make_unique<app::ScriptBackend>(std::move(commands), options.codePage, stdout);
+  }
+  WinportSetConsoleSize(columns, rows);
+  farhost::TheScreen().Resize(columns, rows);
+  farhost::SetBackend(backend.get());
+
+  PluginStartupInfo info = farhost::MakeStartupInfo(modulePath.c_str());
+  module.Start(&info, KestrumServiceTable());
+  SubPluginInfo pluginInfo = {};
+  module.GetInfo(&pluginInfo);
+  pluginInfo.Name[sizeof pluginInfo.Name - 1] = '\0';
+  int runResult = module.Run(0, 0, 0);
+  app::ShowStartupBox(info, pluginInfo.Name, runResult);
+  module.Exit();
+
+  farhost::SetBackend(nullptr);
+  if (terminal) terminal->Close();
+  backend.reset();
+  app::UnloadModule(&module);
+  fflush(stdout);
+  if (int sig = app::QuitSignal()) return 128 + sig;
+  return 0;
+}

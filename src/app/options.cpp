@@ -1,0 +1,164 @@
+#include "app/options.hpp"
+
+#include <cctype>
+#include <cstring>
+
+namespace app {
+namespace {
+
+bool ParseSize(const std::string &text, int *columns, int *rows) {
+  size_t x = text.find_first_of("xX");
+  if (x == std::string::npos || x == 0 || x + 1 == text.size() || x > 4 || text.size() - x > 5)
+    return false;
+  int values[2] = {0, 0};
+  std::string parts[2] = {text.substr(0, x), text.substr(x + 1)};
+  for (int i = 0; i < 2; ++i) {
+    for (char c : parts[i]) {
+      if (!std::isdigit((unsigned char)c)) return false;
+      values[i] = values[i] * 10 + (c - '0');
+    }
+  }
+  if (values[0] < 1 || values[0] > 1000 || values[1] < 1 || values[1] > 1000) return false;
+  *columns = values[0];
+  *rows = values[1];
+  return true;
+}
+
+bool ValidLanguage(const std::string &lang) {
+  if (lang.empty() || lang.size() > 16) return false;
+  for (char c : lang)
+    if (!std::isalnum((unsigned char)c) && c != '-' && c != '_') return false;
+  return true;
+}
+
+}  // namespace
+
+const char *UsageText() {
+  return "Usage: pardune [OPTIONS] [FILE]\n"
+         "Opens the Pardune regular-expression tester in the terminal. FILE becomes the\n"
+         "editor text that the tester can load.\n"
+         "\n"
+         "  --lang L             language of the texts (Pardune.L.lng; default $PARDUNE_LANG\n"
+         "                       or English)\n"
+         "  --codepage 437|866   OEM code page of the texts (default 437)\n"
+         "  --script FILE        run headless: keys from FILE, screens to standard output\n"
+         "                       (see docs/script.md)\n"
+         "  --size COLSxROWS     screen size with --script (default 80x25)\n"
+         "  --cursor LINE,COL    editor cursor in FILE (1-based)\n"
+         "  --block stream|column,LINE1,COL1,LINE2,COL2\n"
+         "                       editor block in FILE (1-based, inclusive)\n"
+         "  --help               show this text\n"
+         "  --version            show the version\n"
+         "\n"
+         "Exit status: 0 done, 2 bad command line, file or module.\n";
+}
+
+bool ParseOptions(int argc, const char *const *argv, Options *options, std::string *error) {
+  bool optionsEnded = false;
+  bool seen[6] = {};
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      if (!options->file.empty()) {
+        *error = "only one FILE can be given ('" + options->file + "' and '" + arg + "')";
+        return false;
+      }
+      if (arg.empty()) {
+        *error = "FILE is an empty name";
+        return false;
+      }
+      options->file = arg;
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      options->help = true;
+      continue;
+    }
+    if (arg == "--version") {
+      options->version = true;
+      continue;
+    }
+    std::string name = arg, value;
+    bool hasValue = false;
+    size_t eq = arg.find('=');
+    if (eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      value = arg.substr(eq + 1);
+      hasValue = true;
+    }
+    static const char *const kWithValue[] = {"--lang", "--codepage", "--script",
+                                             "--size", "--cursor",   "--block"};
+    int which = -1;
+    for (int k = 0; k < 6; ++k)
+      if (name == kWithValue[k]) which = k;
+    if (which < 0) {
+      *error = "unknown option '" + name + "' (see pardune --help)";
+      return false;
+    }
+    if (!hasValue) {
+      if (i + 1 >= argc) {
+        *error = name + " needs a value (see pardune --help)";
+        return false;
+      }
+      value = argv[++i];
+    }
+    if (seen[which]) {
+      *error = name + " is given twice";
+      return false;
+    }
+    seen[which] = true;
+    switch (which) {
+      case 0:
+        if (!ValidLanguage(value)) {
+          *error = "--lang needs a language name of letters and digits, not '" + value + "'";
+          return false;
+        }
+        options->lang = value;
+        break;
+      case 1:
+        if (value != "437" && value != "866") {
+          *error = "--codepage must be 437 or 866, not '" + value + "'";
+          return false;
+        }
+        options->codePage = value == "437" ? 437 : 866;
+        break;
+      case 2:
+        if (value.empty()) {
+          *error = "--script needs a file name";
+          return false;
+        }
+        options->script = value;
+        break;
+      case 3:
+        if (!ParseSize(value, &options->columns, &options->rows)) {
+          *error = "--size must be COLSxROWS with numbers from 1 to 1000, not '" + value + "'";
+          return false;
+        }
+        break;
+      case 4:
+        options->hasCursor = true;
+        options->cursor = value;
+        break;
+      case 5:
+        options->hasBlock = true;
+        options->block = value;
+        break;
+    }
+  }
+  if (options->help || options->version) return true;
+  if (options->columns && options->script.empty()) {
+    *error = "--size works only with --script (the terminal sets the size)";
+    return false;
+  }
+  if ((options->hasCursor || options->hasBlock) && options->file.empty()) {
+    *error = std::string(options->hasCursor ? "--cursor" : "--block") + " needs a FILE";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace app

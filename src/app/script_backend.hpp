@@ -1,0 +1,34 @@
+// The headless backend of `pardune --script`: input comes from the script,
+// screens go to a stream as text and attributes.
+#pragma once
+
+#include <cstdio>
+#include <vector>
+
+#include "app/script.hpp"
+#include "farhost/backend.hpp"
+
+namespace app {
+
+class ScriptBackend : public farhost::Backend {
+ public:
+  ScriptBackend(std::vector<ScriptCommand> commands, int codePage, FILE *out);
+
+  void Show(const farhost::Screen &screen) override;
+  farhost::InputEvent Wait() override;
+
+ private:
+  const farhost::Screen &Shown() const;
+  void PrintScreen() const;
+  void PrintAttributes() const;
+
+  std::vector<ScriptCommand> commands_;
+  size_t next_ = 0;
+  int repeat_ = 0;  // presses of the current key command already delivered
+  int codePage_;
+  FILE *out_;
+  farhost::Screen shown_;
+  bool hasShown_ = false;
+};
+
+}  // namespace app

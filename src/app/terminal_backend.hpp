@@ -1,0 +1,46 @@
+// The terminal as the host's backend: shows the screen, reads keys, mouse
+// clicks, pastes and resizes from the terminal.
+#pragma once
+
+#include <cstdio>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "app/terminal_view.hpp"
+#include "farhost/backend.hpp"
+
+namespace app {
+
+class TerminalBackend : public farhost::Backend {
+ public:
+  // Takes over standard input and output; on failure says why in `error`.
+  static std::unique_ptr<TerminalBackend> Open(int codePage, std::string *error);
+  ~TerminalBackend() override;
+
+  int Columns() const { return view_->Columns(); }
+  int Rows() const { return view_->Rows(); }
+
+  void Show(const farhost::Screen &screen) override;
+  farhost::InputEvent Wait() override;
+
+  // Gives the terminal back as it was found.
+  void Close();
+
+ private:
+  TerminalBackend(int codePage) : codePage_(codePage) {}
+  farhost::InputEvent Deliver(const farhost::InputEvent &event);
+  bool ReadInput(int timeoutMs);  // false on timeout
+  bool NextDecoded(bool final, farhost::InputEvent *event);
+
+  int codePage_;
+  std::unique_ptr<TerminalView> view_;
+  int wake_[2] = {-1, -1};
+  std::string input_;
+  std::deque<farhost::InputEvent> pending_;
+  bool inputEnded_ = false;
+  bool eventOut_ = false;  // an event was delivered and not yet followed up
+  bool closed_ = false;
+};
+
+}  // namespace app

@@ -1,0 +1,221 @@
+#include "app/terminal_backend.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#include <far170/plugin.hpp>
+
+#include <cerrno>
+
+#include "app/key_decoder.hpp"
+#include "app/terminal_guard.hpp"
+
+#if __has_include("app/desktop_clipboard.hpp")
+#include "app/desktop_clipboard.hpp"
+#else
+// DESKTOP CLIPBOARD BRIDGE NOT PRESENT: pastes still reach the process
+// clipboard; copies are not mirrored to the desktop.
+#include "app/clipboard_text.hpp"
+namespace {
+void DesktopClipboardInit(int) {}
+void DesktopClipboardBeforeEvent(const farhost::InputEvent &) {}
+void DesktopClipboardAfterEvent() {}
+void DesktopClipboardPasted(const std::string &utf8) {
+  app::PutClipboardText(utf8);
+}
+}  // namespace
+#endif
+
+namespace app {
+namespace {
+
+// Mouse clicks (SGR coordinates) and bracketed paste.
+const char kModesOn[] = "\x1b[?1000h\x1b[?1006h\x1b[?2004h";
+const char kModesOff[] = "\x1b[?2004l\x1b[?1006l\x1b[?1000l";
+
+constexpr int kEscDelayMs = 25;
+constexpr int kPasteDelayMs = 2000;
+
+void WriteAll(int fd, const char *bytes, size_t length) {
+  while (length > 0) {
+    ssize_t n = write(fd, bytes, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    bytes += n;
+    length -= size_t(n);
+  }
+}
+
+// Terminals send a pasted line end as CR; the clipboard gets LF.
+std::string NormalizeNewlines(const std::string &text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+std::unique_ptr<TerminalBackend> TerminalBackend::Open(int codePage, std::string *error) {
+  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+    *error = "standard input and output must be a terminal (or use --script FILE)";
+    return nullptr;
+  }
+  termios saved;
+  if (tcgetattr(STDIN_FILENO, &saved) != 0) {
+    *error = "cannot read the terminal settings";
+    return nullptr;
+  }
+  std::unique_ptr<TerminalBackend> backend(new TerminalBackend(codePage));
+  if (pipe(backend->wake_) != 0) {
+    *error = "cannot create a pipe";
+    return nullptr;
+  }
+  for (int fd : backend->wake_) {
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+    fcntl(fd, F_SETFD, FD_CLOEXEC);
+  }
+  // The handlers are in place before ncurses starts, so it keeps its own out.
+  GuardTerminal(STDOUT_FILENO, saved, std::string(kModesOff) + "\x1b[0m\x1b[?25h\x1b[?1049l",
+                backend->wake_[1]);
+  backend->view_ = std::make_unique<TerminalView>(stdout, stdin, codePage);
+  if (!backend->view_->Ok()) {
+    EmergencyRestoreTerminal();
+    const char *term = getenv("TERM");
+    *error = std::string("cannot use the terminal type '") + (term ? term : "") + "'";
+    return nullptr;
+  }
+  GuardTerminal(STDOUT_FILENO, saved, std::string(kModesOff) + backend->view_->ResetBytes(),
+                backend->wake_[1]);
+  WriteAll(STDOUT_FILENO, kModesOn, sizeof kModesOn - 1);
+  DesktopClipboardInit(STDOUT_FILENO);
+  return backend;
+}
+
+TerminalBackend::~TerminalBackend() {
+  Close();
+  for (int fd : wake_)
+    if (fd >= 0) close(fd);
+}
+
+void TerminalBackend::Close() {
+  if (closed_) return;
+  closed_ = true;
+  if (eventOut_) DesktopClipboardAfterEvent();
+  eventOut_ = false;
+  if (view_) {
+    WriteAll(STDOUT_FILENO, kModesOff, sizeof kModesOff - 1);
+    view_->Close();
+  }
+  ReleaseTerminalGuard();
+}
+
+void TerminalBackend::Show(const farhost::Screen &screen) {
+  if (!closed_) view_->Show(screen);
+}
+
+farhost::InputEvent TerminalBackend::Deliver(const farhost::InputEvent &event) {
+  DesktopClipboardBeforeEvent(event);
+  eventOut_ = true;
+  return event;
+}
+
+bool TerminalBackend::ReadInput(int timeoutMs) {
+  pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+  int n = poll(fds, 2, timeoutMs);
+  if (n < 0) return errno == EINTR;  // a signal: the caller looks at the flags
+  if (n == 0) return false;
+  if (fds[1].revents & POLLIN) {
+    char drain[64];
+    while (read(wake_[0], drain, sizeof drain) > 0) {
+    }
+  }
+  if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+    char buffer[4096];
+    ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got > 0)
+      input_.append(buffer, size_t(got));
+    else if (got == 0 || (errno != EINTR && errno != EAGAIN))
+      inputEnded_ = true;
+  }
+  return true;
+}
+
+bool TerminalBackend::NextDecoded(bool final, farhost::InputEvent *event) {
+  while (!input_.empty()) {
+    DecodedInput in = DecodeInput(input_, final, codePage_);
+    if (in.kind == DecodedInput::Incomplete) return false;
+    input_.erase(0, in.length);
+    switch (in.kind) {
+      case DecodedInput::Key:
+        event->kind = farhost::InputEvent::Key;
+        event->key = in.key;
+        return true;
+      case DecodedInput::Mouse:
+        event->kind = farhost::InputEvent::Mouse;
+        event->x = in.x;
+        event->y = in.y;
+        event->button = in.button;
+        return true;
+      case DecodedInput::Paste:
+        // The text goes to the clipboard; the focused item pastes it.
+        DesktopClipboardPasted(NormalizeNewlines(in.paste));
+        event->kind = farhost::InputEvent::Key;
+        event->key = KEY_SHIFT | KEY_INS;
+        return true;
+      default:
+        break;
+    }
+  }
+  return false;
+}
+
+farhost::InputEvent TerminalBackend::Wait() {
+  if (eventOut_) {
+    DesktopClipboardAfterEvent();
+    eventOut_ = false;
+  }
+  farhost::InputEvent event;
+  if (closed_) {
+    event.kind = farhost::InputEvent::Quit;
+    return event;
+  }
+  while (true) {
+    if (QuitRequested() || inputEnded_) {
+      event.kind = farhost::InputEvent::Quit;
+      return event;
+    }
+    if (TakeResizeRequest()) {
+      winsize size;
+      if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
+        view_->Resize(size.ws_col, size.ws_row);
+        WinportSetConsoleSize(size.ws_col, size.ws_row);
+        event.kind = farhost::InputEvent::Resize;
+        event.x = size.ws_col;
+        event.y = size.ws_row;
+        return Deliver(event);
+      }
+    }
+    if (NextDecoded(false, &event)) return Deliver(event);
+    if (input_.empty()) {
+      ReadInput(-1);
+      continue;
+    }
+    // Something incomplete waits: a little longer for an escape sequence,
+    // much longer inside a paste.
+    bool inPaste = DecodeInput(input_, false, codePage_).inPaste;
+    if (!ReadInput(inPaste ? kPasteDelayMs : kEscDelayMs) && NextDecoded(true, &event))
+      return Deliver(event);
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,138 @@
+#include "app/terminal_guard.hpp"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace app {
+namespace {
+
+volatile sig_atomic_t guardActive = 0;
+volatile sig_atomic_t quitRequested = 0;
+volatile sig_atomic_t quitSignal = 0;
+volatile sig_atomic_t resizeRequested = 0;
+int terminalFd = -1;
+int wakeFd = -1;
+termios savedTermios;
+char resetBytes[256];
+size_t resetLength = 0;
+bool handlersInstalled = false;
+
+void Wake() {
+  if (wakeFd >= 0) {
+    char byte = 1;
+    ssize_t ignored = write(wakeFd, &byte, 1);
+    (void)ignored;
+  }
+}
+
+void OnQuitSignal(int sig) {
+  if (quitRequested || !guardActive) {
+    // Second request, or nothing to wait for: restore and end at once.
+    EmergencyRestoreTerminal();
+    signal(sig, SIG_DFL);
+    raise(sig);
+    return;
+  }
+  quitSignal = sig;
+  quitRequested = 1;
+  Wake();
+}
+
+void OnResize(int) {
+  resizeRequested = 1;
+  Wake();
+}
+
+void OnCrash(int sig) {
+  EmergencyRestoreTerminal();
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+void Install(int sig, void (*handler)(int), bool onlyIfDefault) {
+  struct sigaction old;
+  if (onlyIfDefault && sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_DFL) return;
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_ONSTACK | (sig == SIGWINCH ? SA_RESTART : 0);
+  sigaction(sig, &action, nullptr);
+}
+
+// The crash handlers need a stack of their own to run after a stack overflow.
+void EnsureAltStack() {
+  stack_t current;
+  if (sigaltstack(nullptr, &current) == 0 && !(current.ss_flags & SS_DISABLE)) return;
+  static char *stack = nullptr;
+  const size_t size = 64 * 1024;
+  if (!stack) stack = static_cast<char *>(std::malloc(size));
+  if (!stack) return;
+  stack_t alt;
+  alt.ss_sp = stack;
+  alt.ss_size = size;
+  alt.ss_flags = 0;
+  sigaltstack(&alt, nullptr);
+}
+
+void RestoreAtExit() {
+  EmergencyRestoreTerminal();
+}
+
+}  // namespace
+
+void GuardTerminal(int fd, const termios &saved, const std::string &reset, int wake) {
+  terminalFd = fd;
+  wakeFd = wake;
+  savedTermios = saved;
+  resetLength = reset.size() < sizeof resetBytes ? reset.size() : sizeof resetBytes;
+  std::memcpy(resetBytes, reset.data(), resetLength);
+  quitRequested = 0;
+  resizeRequested = 0;
+  guardActive = 1;
+  if (handlersInstalled) return;
+  handlersInstalled = true;
+  EnsureAltStack();
+  Install(SIGINT, OnQuitSignal, false);
+  Install(SIGTERM, OnQuitSignal, false);
+  Install(SIGHUP, OnQuitSignal, false);
+  Install(SIGWINCH, OnResize, false);
+  // A fault guard installed earlier keeps its place; one installed later
+  // passes real crashes on to these.
+  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) Install(sig, OnCrash, true);
+  std::atexit(RestoreAtExit);
+}
+
+void ReleaseTerminalGuard() {
+  guardActive = 0;
+}
+
+void EmergencyRestoreTerminal() {
+  if (!guardActive) return;
+  guardActive = 0;
+  size_t done = 0;
+  while (done < resetLength) {
+    ssize_t n = write(terminalFd, resetBytes + done, resetLength - done);
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+  tcsetattr(terminalFd, TCSAFLUSH, &savedTermios);
+}
+
+bool QuitRequested() {
+  return quitRequested != 0;
+}
+int QuitSignal() {
+  return quitSignal;
+}
+
+bool TakeResizeRequest() {
+  if (!resizeRequested) return false;
+  resizeRequested = 0;
+  return true;
+}
+
+}  // namespace app

@@ -1,0 +1,123 @@
+#include "app/terminal_view.hpp"
+
+#include <ncursesw/curses.h>
+
+#include "app/colors.hpp"
+#include "app/oem_glyphs.hpp"
+
+namespace app {
+
+TerminalView::TerminalView(FILE *out, FILE *in, int codePage) : codePage_(codePage) {
+  term_ = newterm(nullptr, out, in);
+  if (!term_) return;
+  set_term(term_);
+  raw();
+  noecho();
+  nonl();
+  intrflush(stdscr, FALSE);
+  keypad(stdscr, FALSE);
+  scrollok(stdscr, FALSE);
+  idlok(stdscr, FALSE);
+  if (has_colors()) {
+    start_color();
+    colors_ = COLORS;
+  }
+  curs_set(0);
+  cursorMode_ = 0;
+  erase();
+  refresh();
+}
+
+TerminalView::~TerminalView() {
+  Close();
+}
+
+void TerminalView::Close() {
+  if (!term_) return;
+  set_term(term_);
+  curs_set(1);
+  endwin();
+  delscreen(term_);
+  term_ = nullptr;
+}
+
+int TerminalView::Columns() const {
+  return term_ ? COLS : 0;
+}
+int TerminalView::Rows() const {
+  return term_ ? LINES : 0;
+}
+
+std::string TerminalView::ResetBytes() const {
+  std::string bytes = "\x1b[0m";
+  auto add = [&bytes](const char *cap, const char *fallback) {
+    char *value = tigetstr(cap);
+    if (value && value != reinterpret_cast<char *>(-1))
+      bytes += value;
+    else
+      bytes += fallback;
+  };
+  add("cnorm", "\x1b[?25h");
+  add("rmcup", "\x1b[?1049l");
+  return bytes;
+}
+
+short TerminalView::PairFor(int fg, int bg) {
+  short &pair = pairs_[(fg + 1) * 17 + (bg + 1)];
+  if (pair) return pair;
+  if (nextPair_ >= COLOR_PAIRS) return short(COLOR_PAIRS - 1);
+  init_pair(nextPair_, short(fg), short(bg));
+  pair = nextPair_++;
+  return pair;
+}
+
+void TerminalView::Resize(int columns, int rows) {
+  if (!term_) return;
+  resizeterm(rows, columns);
+  known_.assign(known_.size(), false);
+  erase();
+  clearok(curscr, TRUE);
+}
+
+void TerminalView::Show(const farhost::Screen &screen) {
+  if (!term_) return;
+  int width = screen.Width(), height = screen.Height();
+  if (width != width_ || height != height_) {
+    width_ = width;
+    height_ = height;
+    shown_.assign(size_t(width) * size_t(height), farhost::Cell{});
+    known_.assign(shown_.size(), false);
+    erase();
+  }
+  int cols = COLS, rows = LINES;
+  for (int y = 0; y < height && y < rows; ++y) {
+    for (int x = 0; x < width && x < cols; ++x) {
+      size_t i = size_t(y) * size_t(width) + size_t(x);
+      farhost::Cell cell = screen.At(x, y);
+      if (known_[i] && shown_[i] == cell) continue;
+      shown_[i] = cell;
+      known_[i] = true;
+      TerminalColor color = MapAttribute(cell.attr, colors_);
+      attr_t attrs = A_NORMAL;
+      if (color.bold) attrs |= A_BOLD;
+      if (color.reverse) attrs |= A_REVERSE;
+      short pair = color.fg >= 0 ? PairFor(color.fg, color.bg) : 0;
+      wchar_t glyph[2] = {wchar_t(OemToUnicode(cell.ch, codePage_)), 0};
+      cchar_t cc;
+      setcchar(&cc, glyph, attrs, pair, nullptr);
+      mvadd_wch(y, x, &cc);
+    }
+  }
+  bool visible = screen.CursorVisible() && screen.CursorX() >= 0 && screen.CursorX() < cols &&
+                 screen.CursorY() >= 0 && screen.CursorY() < rows;
+  int mode = visible ? (screen.CursorBlock() ? 2 : 1) : 0;
+  if (mode != cursorMode_) {
+    if (curs_set(mode) == ERR && mode == 2) curs_set(1);
+    cursorMode_ = mode;
+  }
+  leaveok(stdscr, visible ? FALSE : TRUE);
+  if (visible) move(screen.CursorY(), screen.CursorX());
+  refresh();
+}
+
+}  // namespace app

@@ -1,0 +1,51 @@
+// Shows the cell buffer on a terminal through ncursesw, writing only the
+// cells that changed since the last Show.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "farhost/screen.hpp"
+
+struct screen;
+
+namespace app {
+
+class TerminalView {
+ public:
+  // Opens the terminal named by $TERM on `out` / `in`; check Ok().
+  TerminalView(FILE *out, FILE *in, int codePage);
+  ~TerminalView();
+  TerminalView(const TerminalView &) = delete;
+  TerminalView &operator=(const TerminalView &) = delete;
+
+  bool Ok() const { return term_ != nullptr; }
+  int Columns() const;
+  int Rows() const;
+  int Colors() const { return colors_; }
+
+  void Show(const farhost::Screen &screen);
+  // The terminal now has this size: everything is drawn again.
+  void Resize(int columns, int rows);
+  // The bytes that switch off what ncurses switched on (for a signal).
+  std::string ResetBytes() const;
+  // Ends the ncurses session (the terminal is back in its own modes).
+  void Close();
+
+ private:
+  short PairFor(int fg, int bg);
+
+  struct screen *term_ = nullptr;
+  int codePage_;
+  int colors_ = 0;
+  int width_ = 0;  // size of `shown_`
+  int height_ = 0;
+  std::vector<farhost::Cell> shown_;
+  std::vector<bool> known_;  // shown_ holds what the terminal shows
+  short pairs_[17 * 17] = {};
+  short nextPair_ = 1;
+  int cursorMode_ = -1;
+};
+
+}  // namespace app
