@@ -6,6 +6,7 @@
 #include "winport/module.h"
 #include "winport/sync.h"
 #include "winport/threads.h"
+#include "winport/faultguard.h"
 #include "winport/registry.h"
 #include "winport/clipboard.h"
 #include "winport/codepage.h"

@@ -1,0 +1,51 @@
+#include "altstack.hpp"
+
+#include <sys/mman.h>
+
+namespace winport {
+
+ScopedAltStack::ScopedAltStack(void *memory) {
+  stack_t stack{};
+  stack.ss_sp = memory;
+  stack.ss_size = kAltStackSize;
+  installed_ = sigaltstack(&stack, &previous_) == 0;
+}
+
+ScopedAltStack::~ScopedAltStack() {
+  if (!installed_) return;
+  if (previous_.ss_flags & SS_DISABLE) {
+    stack_t off{};
+    off.ss_flags = SS_DISABLE;
+    sigaltstack(&off, nullptr);
+  } else {
+    sigaltstack(&previous_, nullptr);
+  }
+}
+
+namespace {
+
+// For threads that winport did not start.
+struct OwnAltStack {
+  void *memory = nullptr;
+  ScopedAltStack *scope = nullptr;
+  ~OwnAltStack() {
+    delete scope;
+    if (memory != nullptr) munmap(memory, kAltStackSize);
+  }
+};
+
+}  // namespace
+
+void EnsureAltStack() {
+  stack_t current{};
+  if (sigaltstack(nullptr, &current) != 0 || !(current.ss_flags & SS_DISABLE)) return;
+  thread_local OwnAltStack own;
+  if (own.memory != nullptr) return;
+  void *p =
+      mmap(nullptr, kAltStackSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) return;
+  own.memory = p;
+  own.scope = new ScopedAltStack(p);
+}
+
+}  // namespace winport
