@@ -39,4 +39,13 @@ Screen &TheScreen();
 void SetBackend(Backend *backend);
 Backend *CurrentBackend();
 
+// Waits on the current backend. Once a backend has said Quit, input has ended:
+// every later call returns Quit without asking, so each modal loop closes.
+// SetBackend starts afresh.
+InputEvent NextInput();
+bool InputEnded();
+void ResetInputEnded();
+// Shows the process-wide screen on the current backend.
+void ShowScreen();
+
 }  // namespace farhost

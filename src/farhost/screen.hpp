@@ -35,6 +35,9 @@ class Screen {
   int CursorX() const { return cursorX_; }
   int CursorY() const { return cursorY_; }
   bool CursorVisible() const { return cursorVisible_; }
+  // A block cursor marks overtype mode in edit fields.
+  void SetCursorBlock(bool block) { cursorBlock_ = block; }
+  bool CursorBlock() const { return cursorBlock_; }
 
   // A copy of a rectangle and its restoration (dialogs save what they cover).
   std::vector<Cell> Save(int x1, int y1, int x2, int y2) const;
@@ -51,6 +54,11 @@ class Screen {
   int cursorX_ = 0;
   int cursorY_ = 0;
   bool cursorVisible_ = false;
+  bool cursorBlock_ = false;
 };
+
+// The Unicode code point the OEM code pages show for a control byte 0x01-0x1F
+// (0x07 is the mark of a selected radio button); other bytes come back as they are.
+unsigned ControlGlyph(unsigned char ch);
 
 }  // namespace farhost
