@@ -1,4 +1,6 @@
-// The current user's registry, kept in a REGEDIT4 text file.
+// The registry, kept in a REGEDIT4 text file: $PARDUNE_REGISTRY, else
+// $XDG_CONFIG_HOME/pardune/registry.reg (~/.config when unset). The file is
+// read again before every change and replaced whole, under a lock.
 #pragma once
 
 #include "winport/types.h"
@@ -18,6 +20,7 @@
 #define KEY_READ 0x20019u
 #define KEY_WRITE 0x20006u
 #define KEY_ALL_ACCESS 0xF003Fu
+#define MAXIMUM_ALLOWED 0x02000000u
 
 #define REG_NONE 0u
 #define REG_SZ 1u
@@ -28,8 +31,13 @@
 #define REG_QWORD 11u
 
 #define REG_OPTION_NON_VOLATILE 0u
+#define REG_OPTION_VOLATILE 1u
 #define REG_CREATED_NEW_KEY 1u
 #define REG_OPENED_EXISTING_KEY 2u
+
+#define ERROR_BADKEY 1010L
+#define ERROR_CANTWRITE 1013L
+#define ERROR_KEY_DELETED 1018L
 
 WINPORT_API LONG WINAPI RegOpenKeyA(HKEY key, LPCSTR subKey, PHKEY result);
 WINPORT_API LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
@@ -38,8 +46,8 @@ WINPORT_API LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved,
                                         DWORD options, REGSAM access,
                                         LPSECURITY_ATTRIBUTES attributes, PHKEY result,
                                         LPDWORD disposition);
-WINPORT_API LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved,
-                                         LPDWORD type, LPBYTE data, LPDWORD dataSize);
+WINPORT_API LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                                         LPBYTE data, LPDWORD dataSize);
 WINPORT_API LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type,
                                        const BYTE *data, DWORD dataSize);
 WINPORT_API LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
