@@ -99,10 +99,21 @@ void OnOtherThread(const std::function<void()> &body) {
 void WhileHeldOpen(const std::function<void()> &body) {
   std::atomic<int> state{0};  // 1 opened, 2 body done
   std::function<void()> holder = [&state] {
-    bool opened = OpenClipboard(nullptr) != FALSE;
+#ifdef _WIN32
+    // Windows refuses an open from another thread; wine only from another
+    // window, so the holder opens it for a window of its own.
+    HWND owner =
+        CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+#else
+    HWND owner = nullptr;
+#endif
+    bool opened = OpenClipboard(owner) != FALSE;
     state = opened ? 1 : 3;
     while (opened && state != 2) Pause();
     if (opened) CloseClipboard();
+#ifdef _WIN32
+    if (owner) DestroyWindow(owner);
+#endif
   };
 #ifdef _WIN32
   HANDLE thread = CreateThread(nullptr, 0, RunBody, &holder, 0, nullptr);
