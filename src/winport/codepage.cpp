@@ -46,12 +46,11 @@ WCHAR DecodeByte(iconv_t cd, unsigned char byte) {
 // what iconv's transliteration gives when that is one character.
 int BestFitByte(iconv_t translit, WCHAR ch) {
   if (ch >= 0x2500 && ch <= 0x257F) {
-    static const WCHAR horizontal[] = {0x2500, 0x2501, 0x2504, 0x2505, 0x2508, 0x2509,
-                                       0x254C, 0x254D, 0x2550, 0x2574, 0x2576, 0x2578,
-                                       0x257A, 0x257C, 0x257E};
-    static const WCHAR vertical[] = {0x2502, 0x2503, 0x2506, 0x2507, 0x250A, 0x250B, 0x254E,
-                                     0x254F, 0x2551, 0x2575, 0x2577, 0x2579, 0x257B, 0x257D,
-                                     0x257F};
+    static const WCHAR horizontal[] = {0x2500, 0x2501, 0x2504, 0x2505, 0x2508,
+                                       0x2509, 0x254C, 0x254D, 0x2550, 0x2574,
+                                       0x2576, 0x2578, 0x257A, 0x257C, 0x257E};
+    static const WCHAR vertical[] = {0x2502, 0x2503, 0x2506, 0x2507, 0x250A, 0x250B, 0x254E, 0x254F,
+                                     0x2551, 0x2575, 0x2577, 0x2579, 0x257B, 0x257D, 0x257F};
     if (std::find(std::begin(horizontal), std::end(horizontal), ch) != std::end(horizontal))
       return ch == 0x2550 ? '=' : '-';
     if (std::find(std::begin(vertical), std::end(vertical), ch) != std::end(vertical)) return '|';
@@ -60,7 +59,8 @@ int BestFitByte(iconv_t translit, WCHAR ch) {
   if (ch >= 0x2580 && ch <= 0x259F) return '#';
   if (translit == reinterpret_cast<iconv_t>(-1)) return -1;
   // Transliterate from UTF-16LE; only a single printable byte counts.
-  unsigned char in[2] = {static_cast<unsigned char>(ch & 0xFF), static_cast<unsigned char>(ch >> 8)};
+  unsigned char in[2] = {static_cast<unsigned char>(ch & 0xFF),
+                         static_cast<unsigned char>(ch >> 8)};
   char out[8] = {};
   char *inPtr = reinterpret_cast<char *>(in);
   char *outPtr = out;
@@ -77,7 +77,8 @@ void BuildPage(CodePage &page, UINT id, const char *iconvName) {
   page.iconvName = iconvName;
   iconv_t cd = iconv_open("UTF-16LE", iconvName);
   for (int b = 0; b < 256; ++b) {
-    WCHAR ch = cd == reinterpret_cast<iconv_t>(-1) ? 0 : DecodeByte(cd, static_cast<unsigned char>(b));
+    WCHAR ch =
+        cd == reinterpret_cast<iconv_t>(-1) ? 0 : DecodeByte(cd, static_cast<unsigned char>(b));
     // Bytes the code page leaves undefined map to the control character of
     // the same value, as Windows maps them.
     if (ch == 0 && b != 0) ch = static_cast<WCHAR>(b);
@@ -85,7 +86,8 @@ void BuildPage(CodePage &page, UINT id, const char *iconvName) {
     page.toWide[b] = ch;
   }
   if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  for (int b = 255; b >= 0; --b) page.exact.emplace_back(page.toWide[b], static_cast<unsigned char>(b));
+  for (int b = 255; b >= 0; --b)
+    page.exact.emplace_back(page.toWide[b], static_cast<unsigned char>(b));
   // A character defined twice keeps its lowest byte.
   std::stable_sort(page.exact.begin(), page.exact.end(),
                    [](const auto &a, const auto &b) { return a.first < b.first; });
@@ -140,7 +142,9 @@ const CodePage *Page(UINT id) {
   return nullptr;
 }
 
-UINT AnsiPartner(UINT oem) { return oem == 866 ? 1251 : 1252; }
+UINT AnsiPartner(UINT oem) {
+  return oem == 866 ? 1251 : 1252;
+}
 
 // The code page a conversion call names; 0 for one we do not know.
 UINT Resolve(UINT codePage) {
@@ -181,9 +185,12 @@ bool DecodeUtf8(const unsigned char *s, size_t n, std::vector<WCHAR> &out, bool 
     }
     int need = 0;
     uint32_t cp = 0, min = 0;
-    if (c >= 0xC2 && c <= 0xDF) need = 1, cp = c & 0x1F, min = 0x80;
-    else if (c >= 0xE0 && c <= 0xEF) need = 2, cp = c & 0x0F, min = 0x800;
-    else if (c >= 0xF0 && c <= 0xF4) need = 3, cp = c & 0x07, min = 0x10000;
+    if (c >= 0xC2 && c <= 0xDF)
+      need = 1, cp = c & 0x1F, min = 0x80;
+    else if (c >= 0xE0 && c <= 0xEF)
+      need = 2, cp = c & 0x0F, min = 0x800;
+    else if (c >= 0xF0 && c <= 0xF4)
+      need = 3, cp = c & 0x07, min = 0x10000;
     size_t j = i + 1;
     bool good = need > 0;
     for (int k = 0; good && k < need; ++k, ++j) {
@@ -284,9 +291,13 @@ void Translate(UINT from, UINT to, const char *source, char *destination) {
 
 }  // namespace
 
-WINPORT_API UINT WINAPI GetOEMCP() { return oemCodePage.load(); }
+WINPORT_API UINT WINAPI GetOEMCP() {
+  return oemCodePage.load();
+}
 
-WINPORT_API UINT WINAPI GetACP() { return AnsiPartner(oemCodePage.load()); }
+WINPORT_API UINT WINAPI GetACP() {
+  return AnsiPartner(oemCodePage.load());
+}
 
 WINPORT_API BOOL WinportSetOemCodePage(UINT codePage) {
   if (codePage != 437 && codePage != 866) return FALSE;
@@ -320,7 +331,8 @@ WINPORT_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR so
   UINT id = Resolve(codePage);
   if (!id || !source || sourceLength == 0 || sourceLength < -1 || destinationLength < 0 ||
       (!destination && destinationLength != 0) ||
-      (destination && static_cast<const void *>(destination) == static_cast<const void *>(source))) {
+      (destination &&
+       static_cast<const void *>(destination) == static_cast<const void *>(source))) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }

@@ -66,9 +66,13 @@ int FindObject(struct dl_phdr_info *info, size_t, void *data) {
 
 }  // namespace
 
-WINPORT_API DWORD WINAPI GetLastError() { return lastError; }
+WINPORT_API DWORD WINAPI GetLastError() {
+  return lastError;
+}
 
-WINPORT_API void WINAPI SetLastError(DWORD error) { lastError = error; }
+WINPORT_API void WINAPI SetLastError(DWORD error) {
+  lastError = error;
+}
 
 WINPORT_API HMODULE WinportModuleOf(const void *address) {
   Dl_info info;
