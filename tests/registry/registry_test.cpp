@@ -255,4 +255,28 @@ TEST_F(Registry, BadArguments) {
   RegCloseKey(key);
 }
 
+TEST_F(Registry, DeletedKeyHandle) {
+  HKEY key = Create("Gone", KEY_ALL_ACCESS);
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteKeyA(HKEY_CURRENT_USER, scratch.Key("Gone").c_str()));
+  int32_t value = 1;
+  DWORD size = 4;
+  EXPECT_EQ(ERROR_KEY_DELETED,
+            RegQueryValueExA(key, "V", nullptr, nullptr, reinterpret_cast<BYTE *>(&value), &size));
+  EXPECT_EQ(ERROR_KEY_DELETED,
+            RegSetValueExA(key, "V", 0, REG_DWORD, reinterpret_cast<BYTE *>(&value), 4));
+  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+}
+
+TEST_F(Registry, HiveHandle) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, nullptr, &key));
+  EXPECT_EQ(HKEY_CURRENT_USER, key);
+  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+  RegCloseKey(Create("Pardune"));
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_CURRENT_USER, "", &key));
+  HKEY sub = nullptr;
+  EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyA(key, scratch.Key("Pardune").c_str(), &sub));
+  RegCloseKey(sub);
+}
+
 }  // namespace

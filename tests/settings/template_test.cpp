@@ -33,13 +33,13 @@ TEST(CompactItemLayout, LittleEndianBytes) {
                                    0x2F, 0x00, 0x00, 0x00};  // value 47
   CompactItem item;
   std::memcpy(&item, bytes, sizeof item);
-  EXPECT_EQ(0x1407, item.Control);
-  EXPECT_EQ(-1, item.X1);
-  EXPECT_EQ(2, item.Y1);
-  EXPECT_EQ(0x1234, item.X2);
-  EXPECT_EQ(-2, item.Y2);
-  EXPECT_EQ(0x80000100u, item.Flags);
-  EXPECT_EQ(47, item.Value);
+  EXPECT_EQ(0x1407, +item.Control);  // a copy: packed fields bind no references
+  EXPECT_EQ(-1, +item.X1);
+  EXPECT_EQ(2, +item.Y1);
+  EXPECT_EQ(0x1234, +item.X2);
+  EXPECT_EQ(-2, +item.Y2);
+  EXPECT_EQ(0x80000100u, +item.Flags);
+  EXPECT_EQ(47, +item.Value);
 }
 
 class Expansion : public ::testing::Test {
