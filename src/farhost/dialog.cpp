@@ -28,8 +28,8 @@ Dialog *FindDialog(HANDLE handle) {
   return nullptr;
 }
 
-Dialog::Dialog(int x1, int y1, int x2, int y2, const char *helpTopic,
-               const FarDialogItem *items, int count, FARWINDOWPROC proc, LONG_PTR param)
+Dialog::Dialog(int x1, int y1, int x2, int y2, const char *helpTopic, const FarDialogItem *items,
+               int count, FARWINDOWPROC proc, LONG_PTR param)
     : reqX1_(x1), reqY1_(y1), reqX2_(x2), reqY2_(y2), proc_(proc), param_(param) {
   if (helpTopic) helpTopic_ = helpTopic;
   items_.resize(size_t(std::max(count, 0)));
@@ -153,8 +153,8 @@ bool Dialog::ChangeFocus(int index, bool moveSelect) {
   if (IsEdit(index)) KeepCursorVisible(index);
   Notify(DN_GOTFOCUS, index, 0);
   const FarDialogItem &rec = items_[index].rec;
-  if (moveSelect && focus_ == index && rec.Type == DI_RADIOBUTTON &&
-      (rec.Flags & DIF_MOVESELECT) && !rec.Selected)
+  if (moveSelect && focus_ == index && rec.Type == DI_RADIOBUTTON && (rec.Flags & DIF_MOVESELECT) &&
+      !rec.Selected)
     SelectRadio(index);
   return true;
 }

@@ -63,9 +63,8 @@ LONG_PTR Dialog::DefaultColors(int index) const {
     case DI_BUTTON: {
       if (disabled) return Pack(off, off, off);
       bool focused = index == focus_;
-      unsigned char normal =
-          focused ? Pal(COL_DIALOGSELECTEDBUTTON, COL_WARNDIALOGSELECTEDBUTTON)
-                  : Pal(COL_DIALOGBUTTON, COL_WARNDIALOGBUTTON);
+      unsigned char normal = focused ? Pal(COL_DIALOGSELECTEDBUTTON, COL_WARNDIALOGSELECTEDBUTTON)
+                                     : Pal(COL_DIALOGBUTTON, COL_WARNDIALOGBUTTON);
       unsigned char hot =
           focused ? Pal(COL_DIALOGHIGHLIGHTSELECTEDBUTTON, COL_WARNDIALOGHIGHLIGHTSELECTEDBUTTON)
                   : Pal(COL_DIALOGHIGHLIGHTBUTTON, COL_WARNDIALOGHIGHLIGHTBUTTON);
@@ -150,8 +149,8 @@ void Dialog::DrawItem(int index, LONG_PTR packed) {
         int room = line.Width() - 4;
         if (room <= 0) break;
         int shown = std::min(len, room);
-        int x = rec.X1 == -1 ? line.x1 + (line.Width() - shown - 2) / 2
-                             : std::max(rec.X1, line.x1 + 1);
+        int x =
+            rec.X1 == -1 ? line.x1 + (line.Width() - shown - 2) / 2 : std::max(rec.X1, line.x1 + 1);
         screen.Put(x0 + x, y0 + line.y1, ' ', colors.normal);
         DrawLabel(screen, x0 + x + 1, y0 + line.y1, label, colors.normal, colors.hot, shown);
         screen.Put(x0 + x + 1 + shown, y0 + line.y1, ' ', colors.normal);
@@ -189,7 +188,8 @@ void Dialog::DrawItem(int index, LONG_PTR packed) {
       for (int i = 0; i < width; ++i) {
         int at = item.left + i;
         unsigned char ch = ' ';
-        if (at < textLen) ch = rec.Type == DI_PSWEDIT ? '*' : static_cast<unsigned char>(rec.Data[at]);
+        if (at < textLen)
+          ch = rec.Type == DI_PSWEDIT ? '*' : static_cast<unsigned char>(rec.Data[at]);
         screen.Put(x0 + item.box.x1 + i, y, ch, colors.normal);
       }
       break;
@@ -210,7 +210,9 @@ void Dialog::DrawItem(int index, LONG_PTR packed) {
       int x = x0 + item.box.x1, y = y0 + item.box.y1;
       bool radio = rec.Type == DI_RADIOBUTTON;
       unsigned char mark = radio ? (rec.Selected ? (unsigned char)RADIO_MARK : ' ')
-                                 : (rec.Selected == 2 ? '?' : rec.Selected ? 'x' : ' ');
+                                 : (rec.Selected == 2 ? '?'
+                                    : rec.Selected    ? 'x'
+                                                      : ' ');
       screen.Put(x, y, radio ? '(' : '[', colors.normal);
       screen.Put(x + 1, y, mark, colors.normal);
       screen.Put(x + 2, y, radio ? ')' : ']', colors.normal);

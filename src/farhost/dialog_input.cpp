@@ -184,8 +184,7 @@ bool Dialog::Hotkey(DWORD key) {
   if (ch <= ' ' || ch > 255) return false;
   for (int i = 0; i < ItemCount(); ++i) {
     const FarDialogItem &rec = items_[i].rec;
-    if (items_[i].hidden || (rec.Flags & DIF_DISABLE) || (rec.Flags & DIF_SHOWAMPERSAND))
-      continue;
+    if (items_[i].hidden || (rec.Flags & DIF_DISABLE) || (rec.Flags & DIF_SHOWAMPERSAND)) continue;
     if (LabelHotkey(rec.Data) != ch) continue;
     if (!Notify(DN_HOTKEY, i, LONG_PTR(key))) return true;
     if (Focusable(i)) {

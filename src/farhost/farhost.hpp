@@ -24,8 +24,8 @@ int WINAPI DialogEx(int pluginNumber, int x1, int y1, int x2, int y2, const char
                     FARWINDOWPROC dlgProc, LONG_PTR param);
 LONG_PTR WINAPI SendDlgMessage(HANDLE dlg, int msg, int param1, LONG_PTR param2);
 LONG_PTR WINAPI DefDlgProc(HANDLE dlg, int msg, int param1, LONG_PTR param2);
-int WINAPI Message(int pluginNumber, DWORD flags, const char *helpTopic,
-                   const char *const *items, int itemsNumber, int buttonsNumber);
+int WINAPI Message(int pluginNumber, DWORD flags, const char *helpTopic, const char *const *items,
+                   int itemsNumber, int buttonsNumber);
 BOOL WINAPI ShowHelp(const char *moduleName, const char *topic, DWORD flags);
 int WINAPI AdvControl(int moduleNumber, int command, void *param);
 void WINAPI Text(int x, int y, int color, const char *str);

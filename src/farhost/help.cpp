@@ -87,12 +87,11 @@ std::string Utf8ToOem(const std::string &utf8) {
     wide.push_back(code > 0xFFFF ? WCHAR('?') : WCHAR(code));
   }
   if (wide.empty()) return std::string();
-  int size = WideCharToMultiByte(CP_OEMCP, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                 nullptr, nullptr);
+  int size =
+      WideCharToMultiByte(CP_OEMCP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
   if (size <= 0) return std::string(wide.size(), '?');
   std::string out(size_t(size), '\0');
-  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), int(wide.size()), &out[0], size, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), int(wide.size()), &out[0], size, nullptr, nullptr);
   return out;
 }
 

@@ -70,8 +70,8 @@ class HelpViewer : public Window {
       const HelpLine &line = topic_->lines[size_t(row.line)];
       for (int k = 0; k < row.length; ++k) {
         int style = line.style[size_t(row.start + k)];
-        unsigned char attr = style == 0   ? text
-                             : style == 1 ? PaletteColor(COL_HELPHIGHLIGHTTEXT)
+        unsigned char attr = style == 0               ? text
+                             : style == 1             ? PaletteColor(COL_HELPHIGHLIGHTTEXT)
                              : style - 2 == selected_ ? PaletteColor(COL_HELPSELECTEDTOPIC)
                                                       : PaletteColor(COL_HELPTOPIC);
         screen.Put(ContentX() + k, ContentY() + r,
@@ -252,7 +252,9 @@ void HelpError(const std::string &text) {
 
 }  // namespace
 
-void SetHelpModule(const std::string &modulePath) { helpModule = modulePath; }
+void SetHelpModule(const std::string &modulePath) {
+  helpModule = modulePath;
+}
 
 BOOL WINAPI ShowHelp(const char *moduleName, const char *topicName, DWORD flags) {
   std::string folder = moduleName ? moduleName : "";

@@ -4,7 +4,9 @@
 
 namespace farhost {
 
-int UpperKey(int ch) { return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch; }
+int UpperKey(int ch) {
+  return ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch;
+}
 
 Label ParseLabel(const char *data, bool showAmpersand) {
   Label label;

@@ -139,8 +139,8 @@ int WINAPI Message(int, DWORD flags, const char *, const char *const *items, int
 }
 
 int ShowMessage(DWORD flags, const char *allInOne) {
-  return Message(0, flags | FMSG_ALLINONE, nullptr,
-                 reinterpret_cast<const char *const *>(allInOne), 0, 0);
+  return Message(0, flags | FMSG_ALLINONE, nullptr, reinterpret_cast<const char *const *>(allInOne),
+                 0, 0);
 }
 
 }  // namespace farhost

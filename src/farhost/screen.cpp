@@ -6,7 +6,9 @@
 
 namespace farhost {
 
-Screen::Screen(int width, int height) { Resize(width, height); }
+Screen::Screen(int width, int height) {
+  Resize(width, height);
+}
 
 void Screen::Resize(int width, int height) {
   width = std::max(width, 1);
@@ -136,7 +138,9 @@ void SetBackend(Backend *newBackend) {
   ResetInputEnded();
 }
 
-Backend *CurrentBackend() { return backend ? backend : &headless; }
+Backend *CurrentBackend() {
+  return backend ? backend : &headless;
+}
 
 InputEvent NextInput() {
   InputEvent event;
@@ -147,9 +151,15 @@ InputEvent NextInput() {
   return event;
 }
 
-bool InputEnded() { return inputEnded; }
-void ResetInputEnded() { inputEnded = false; }
+bool InputEnded() {
+  return inputEnded;
+}
+void ResetInputEnded() {
+  inputEnded = false;
+}
 
-void ShowScreen() { CurrentBackend()->Show(TheScreen()); }
+void ShowScreen() {
+  CurrentBackend()->Show(TheScreen());
+}
 
 }  // namespace farhost

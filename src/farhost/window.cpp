@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace farhost {
 
@@ -16,13 +17,16 @@ std::vector<Window *> &Stack() {
 void ShowTooSmall(const Rect &need) {
   Screen &screen = TheScreen();
   screen.Fill(0, 0, screen.Width() - 1, screen.Height() - 1, ' ', 0x07);
-  char line1[96], line2[96];
-  std::snprintf(line1, sizeof line1, "The screen is too small: %dx%d needed, %dx%d now.",
-                need.Width() + 2, need.Height() + 1, screen.Width(), screen.Height());
-  std::snprintf(line2, sizeof line2, "Enlarge the window to go on.");
+  char size[64];
+  std::snprintf(size, sizeof size, "%dx%d needed, %dx%d now.", need.Width() + 2, need.Height() + 1,
+                screen.Width(), screen.Height());
+  std::string lines[3] = {"The screen is too small for this window:", size,
+                          "Enlarge the terminal to go on."};
+  if (int(lines[0].size()) > screen.Width()) lines[0] = "Screen too small";
   int y = std::max(0, screen.Height() / 2 - 1);
-  screen.Text(std::max(0, (screen.Width() - int(std::strlen(line1))) / 2), y, 0x4F, line1);
-  screen.Text(std::max(0, (screen.Width() - int(std::strlen(line2))) / 2), y + 1, 0x07, line2);
+  for (int i = 0; i < 3; ++i)
+    screen.Text(std::max(0, (screen.Width() - int(lines[i].size())) / 2), y + i,
+                i == 0 ? 0x4F : 0x07, lines[i].c_str());
   screen.SetCursor(0, 0, false);
   ShowScreen();
 }
@@ -35,8 +39,7 @@ Window::~Window() {
 
 bool Window::Fits() const {
   const Screen &screen = TheScreen();
-  return rect_.x1 >= 0 && rect_.y1 >= 0 && rect_.x2 < screen.Width() &&
-         rect_.y2 < screen.Height();
+  return rect_.x1 >= 0 && rect_.y1 >= 0 && rect_.x2 < screen.Width() && rect_.y2 < screen.Height();
 }
 
 void Window::SaveUnder() {
