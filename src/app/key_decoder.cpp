@@ -204,20 +204,21 @@ long Param(const std::vector<long> &params, size_t i, long fallback) {
   return i < params.size() && params[i] >= 0 ? params[i] : fallback;
 }
 
-DecodedInput DecodeSgrMouse(std::string_view bytes) {
+DecodedInput DecodeSgrMouse(std::string_view bytes, bool final) {
   // ESC [ < b ; x ; y M|m
   size_t i = 3;
   while (i < bytes.size() && i < kLongestSequence &&
          ((bytes[i] >= '0' && bytes[i] <= '9') || bytes[i] == ';'))
     ++i;
-  if (i >= bytes.size()) return i >= kLongestSequence ? MakeIgnored(i) : MakeIncomplete();
-  char final = bytes[i];
+  if (i >= kLongestSequence) return MakeIgnored(i);
+  if (i >= bytes.size()) return final ? MakeIgnored(i) : MakeIncomplete();
+  char fin = bytes[i];
   size_t length = i + 1;
   std::vector<long> p = Params(bytes.substr(3, i - 3));
-  if ((final != 'M' && final != 'm') || p.size() != 3) return MakeIgnored(length);
+  if ((fin != 'M' && fin != 'm') || p.size() != 3) return MakeIgnored(length);
   long b = Param(p, 0, -1), x = Param(p, 1, 0), y = Param(p, 2, 0);
   // Presses only: no releases, motion (32) or wheel (64).
-  if (final == 'm' || b < 0 || (b & (32 | 64 | 128)) || x < 1 || y < 1) return MakeIgnored(length);
+  if (fin == 'm' || b < 0 || (b & (32 | 64 | 128)) || x < 1 || y < 1) return MakeIgnored(length);
   int button = int(b & 3);
   if (button == 3) return MakeIgnored(length);
   DecodedInput in;
@@ -265,7 +266,7 @@ DecodedInput DecodePaste(std::string_view bytes, bool final) {
 
 DecodedInput DecodeCsi(std::string_view bytes, bool final) {
   if (bytes.size() >= 3) {
-    if (bytes[2] == '<') return DecodeSgrMouse(bytes);
+    if (bytes[2] == '<') return DecodeSgrMouse(bytes, final);
     if (bytes[2] == 'M') return DecodeX10Mouse(bytes, final);
     if (bytes[2] == '[') {  // linux console F1-F5: ESC [ [ A..E
       if (bytes.size() < 4) return final ? MakeIgnored(3) : MakeIncomplete();

@@ -95,11 +95,12 @@ int main(int argc, char **argv) {
   }
 
   if (!options.file.empty() && !CheckFile(options.file, &error)) return Fail(error);
-  HostEditorOptions editorOptions;
-  if (options.hasCursor && !ParseCursorOption(options.cursor.c_str(), &editorOptions, &error))
-    return Fail("--cursor: " + error);
-  if (options.hasBlock && !ParseBlockOption(options.block.c_str(), &editorOptions, &error))
-    return Fail("--block: " + error);
+  farhost::HostEditorOptions editorOptions;
+  if (options.hasCursor && !farhost::ParseCursorOption(options.cursor.c_str(), &editorOptions))
+    return Fail("--cursor must be LINE,COL with numbers from 1, not '" + options.cursor + "'");
+  if (options.hasBlock && !farhost::ParseBlockOption(options.block.c_str(), &editorOptions))
+    return Fail("--block must be stream|column,LINE1,COL1,LINE2,COL2 with numbers from 1, not '" +
+                options.block + "'");
 
   std::vector<app::ScriptCommand> commands;
   if (!options.script.empty()) {
@@ -123,13 +124,9 @@ int main(int argc, char **argv) {
   KestrumSetLanguage(lang.c_str());
   WinportSetOemCodePage(UINT(options.codePage));
 
-  if (!options.file.empty() && !OpenHostEditor(options.file.c_str(), editorOptions, &error)) {
-    app::UnloadModule(&module);
-    return Fail(error);
-  }
-
   std::unique_ptr<farhost::Backend> backend;
   app::TerminalBackend *terminal = nullptr;
+  app::ScriptBackend *script = nullptr;
   int columns = options.columns ? options.columns : 80;
   int rows = options.rows ? options.rows : 25;
   if (options.script.empty()) {
@@ -144,7 +141,19 @@ int main(int argc, char **argv) {
     terminal = opened.get();
     backend = std::move(opened);
   } else {
-    backend = std::make_unique<app::ScriptBackend>(std::move(commands), options.codePage, stdout);
+    auto scripted =
+        std::make_unique<app::ScriptBackend>(std::move(commands), options.codePage, stdout);
+    script = scripted.get();
+    backend = std::move(scripted);
+  }
+  // The editor's window is the screen less its title and key bar lines.
+  editorOptions.windowWidth = columns;
+  editorOptions.windowHeight = rows > 2 ? rows - 2 : 1;
+  if (!options.file.empty() &&
+      !farhost::OpenHostEditor(options.file.c_str(), editorOptions, &error)) {
+    if (terminal) terminal->Close();
+    app::UnloadModule(&module);
+    return Fail(error);
   }
   WinportSetConsoleSize(columns, rows);
   farhost::TheScreen().Resize(columns, rows);
@@ -161,6 +170,9 @@ int main(int argc, char **argv) {
 
   farhost::SetBackend(nullptr);
   if (terminal) terminal->Close();
+  if (script && script->UnusedLine())
+    fprintf(stderr, "pardune: %s: the program ended before line %d\n", options.script.c_str(),
+            script->UnusedLine());
   backend.reset();
   app::UnloadModule(&module);
   fflush(stdout);

@@ -46,7 +46,7 @@ const char *UsageText() {
          "  --size COLSxROWS     screen size with --script (default 80x25)\n"
          "  --cursor LINE,COL    editor cursor in FILE (1-based)\n"
          "  --block stream|column,LINE1,COL1,LINE2,COL2\n"
-         "                       editor block in FILE (1-based, inclusive)\n"
+         "                       editor block in FILE (1-based; LINE2,COL2 just after it)\n"
          "  --help               show this text\n"
          "  --version            show the version\n"
          "\n"

@@ -16,6 +16,8 @@ class ScriptBackend : public farhost::Backend {
 
   void Show(const farhost::Screen &screen) override;
   farhost::InputEvent Wait() override;
+  // The line of the first command the program ended without using, or 0.
+  int UnusedLine() const { return next_ < commands_.size() ? commands_[next_].line : 0; }
 
  private:
   const farhost::Screen &Shown() const;

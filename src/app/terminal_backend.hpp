@@ -29,9 +29,9 @@ class TerminalBackend : public farhost::Backend {
 
  private:
   TerminalBackend(int codePage) : codePage_(codePage) {}
-  farhost::InputEvent Deliver(const farhost::InputEvent &event);
+  farhost::InputEvent Deliver(const farhost::InputEvent &event, bool fromPaste = false);
   bool ReadInput(int timeoutMs);  // false on timeout
-  bool NextDecoded(bool final, farhost::InputEvent *event);
+  bool NextDecoded(bool final, farhost::InputEvent *event, bool *fromPaste);
 
   int codePage_;
   std::unique_ptr<TerminalView> view_;

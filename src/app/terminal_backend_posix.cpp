@@ -9,24 +9,9 @@
 
 #include <cerrno>
 
+#include "app/desktop_clipboard.hpp"
 #include "app/key_decoder.hpp"
 #include "app/terminal_guard.hpp"
-
-#if __has_include("app/desktop_clipboard.hpp")
-#include "app/desktop_clipboard.hpp"
-#else
-// DESKTOP CLIPBOARD BRIDGE NOT PRESENT: pastes still reach the process
-// clipboard; copies are not mirrored to the desktop.
-#include "app/clipboard_text.hpp"
-namespace {
-void DesktopClipboardInit(int) {}
-void DesktopClipboardBeforeEvent(const farhost::InputEvent &) {}
-void DesktopClipboardAfterEvent() {}
-void DesktopClipboardPasted(const std::string &utf8) {
-  app::PutClipboardText(utf8);
-}
-}  // namespace
-#endif
 
 namespace app {
 namespace {
@@ -123,8 +108,8 @@ void TerminalBackend::Show(const farhost::Screen &screen) {
   if (!closed_) view_->Show(screen);
 }
 
-farhost::InputEvent TerminalBackend::Deliver(const farhost::InputEvent &event) {
-  DesktopClipboardBeforeEvent(event);
+farhost::InputEvent TerminalBackend::Deliver(const farhost::InputEvent &event, bool fromPaste) {
+  if (!fromPaste) DesktopClipboardBeforeEvent(event);
   eventOut_ = true;
   return event;
 }
@@ -150,7 +135,7 @@ bool TerminalBackend::ReadInput(int timeoutMs) {
   return true;
 }
 
-bool TerminalBackend::NextDecoded(bool final, farhost::InputEvent *event) {
+bool TerminalBackend::NextDecoded(bool final, farhost::InputEvent *event, bool *fromPaste) {
   while (!input_.empty()) {
     DecodedInput in = DecodeInput(input_, final, codePage_);
     if (in.kind == DecodedInput::Incomplete) return false;
@@ -167,10 +152,13 @@ bool TerminalBackend::NextDecoded(bool final, farhost::InputEvent *event) {
         event->button = in.button;
         return true;
       case DecodedInput::Paste:
-        // The text goes to the clipboard; the focused item pastes it.
+        // The text goes to the clipboard; the focused item pastes it. The
+        // desktop's clipboard is not asked again: a middle-click paste
+        // carries the selection, not the clipboard.
         DesktopClipboardPasted(NormalizeNewlines(in.paste));
         event->kind = farhost::InputEvent::Key;
         event->key = KEY_SHIFT | KEY_INS;
+        *fromPaste = true;
         return true;
       default:
         break;
@@ -205,7 +193,8 @@ farhost::InputEvent TerminalBackend::Wait() {
         return Deliver(event);
       }
     }
-    if (NextDecoded(false, &event)) return Deliver(event);
+    bool fromPaste = false;
+    if (NextDecoded(false, &event, &fromPaste)) return Deliver(event, fromPaste);
     if (input_.empty()) {
       ReadInput(-1);
       continue;
@@ -213,8 +202,8 @@ farhost::InputEvent TerminalBackend::Wait() {
     // Something incomplete waits: a little longer for an escape sequence,
     // much longer inside a paste.
     bool inPaste = DecodeInput(input_, false, codePage_).inPaste;
-    if (!ReadInput(inPaste ? kPasteDelayMs : kEscDelayMs) && NextDecoded(true, &event))
-      return Deliver(event);
+    if (!ReadInput(inPaste ? kPasteDelayMs : kEscDelayMs) && NextDecoded(true, &event, &fromPaste))
+      return Deliver(event, fromPaste);
   }
 }
 

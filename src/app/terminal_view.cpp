@@ -1,13 +1,33 @@
 #include "app/terminal_view.hpp"
 
+#include <langinfo.h>
 #include <ncursesw/curses.h>
+
+#include <clocale>
+#include <cstring>
 
 #include "app/colors.hpp"
 #include "app/oem_glyphs.hpp"
 
 namespace app {
+namespace {
+
+bool Utf8Locale() {
+  return std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+}
+
+// ncursesw writes the glyphs in the locale's encoding: it must be UTF-8.
+void UseUtf8Locale() {
+  if (Utf8Locale()) return;
+  if (setlocale(LC_CTYPE, "") && Utf8Locale()) return;
+  if (setlocale(LC_CTYPE, "C.UTF-8") && Utf8Locale()) return;
+  setlocale(LC_CTYPE, "en_US.UTF-8");
+}
+
+}  // namespace
 
 TerminalView::TerminalView(FILE *out, FILE *in, int codePage) : codePage_(codePage) {
+  UseUtf8Locale();
   term_ = newterm(nullptr, out, in);
   if (!term_) return;
   set_term(term_);

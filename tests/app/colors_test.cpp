@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "app/colors.hpp"
+#include "app/oem_glyphs.hpp"
+
+namespace {
+
+struct AttrCase {
+  unsigned char attr;
+  int colors;
+  int fg, bg;
+  bool bold, reverse;
+};
+
+// Windows: blue 1, green 2, red 4, intensity 8; ANSI: red 1, green 2, blue 4.
+const AttrCase kAttrs[] = {
+    {0x07, 16, 7, 0, false, false},   // grey on black
+    {0x70, 16, 0, 7, false, false},   // black on grey (dialogs)
+    {0x01, 16, 4, 0, false, false},   // blue
+    {0x04, 16, 1, 0, false, false},   // red
+    {0x03, 16, 6, 0, false, false},   // cyan
+    {0x06, 16, 3, 0, false, false},   // brown/yellow
+    {0x05, 16, 5, 0, false, false},   // magenta stays
+    {0x1F, 16, 15, 4, false, false},  // bright white on blue
+    {0x30, 16, 0, 6, false, false},   // black on cyan (edit fields)
+    {0x4E, 16, 11, 1, false, false},  // yellow on red (warnings)
+    {0x9C, 16, 9, 12, false, false},  // bright red on bright blue
+    {0x0C, 256, 9, 0, false, false},  // more colours than 16: same
+    {0x1F, 8, 7, 4, true, false},     // 8 colours: bright as bold
+    {0x4E, 8, 3, 1, true, false},
+    {0x9C, 8, 1, 4, true, false},  // bright background loses intensity
+    {0x07, 8, 7, 0, false, false},
+    {0x70, 0, -1, -1, false, true},  // monochrome: coloured background reversed
+    {0x0F, 0, -1, -1, true, false},
+    {0x07, 0, -1, -1, false, false},
+};
+
+class AttrTable : public testing::TestWithParam<AttrCase> {};
+
+TEST_P(AttrTable, MapsConsoleAttributes) {
+  const AttrCase &c = GetParam();
+  app::TerminalColor color = app::MapAttribute(c.attr, c.colors);
+  EXPECT_EQ(color.fg, c.fg);
+  EXPECT_EQ(color.bg, c.bg);
+  EXPECT_EQ(color.bold, c.bold);
+  EXPECT_EQ(color.reverse, c.reverse);
+}
+
+INSTANTIATE_TEST_SUITE_P(Colors, AttrTable, testing::ValuesIn(kAttrs));
+
+TEST(Colors, SwapIsItsOwnInverse) {
+  for (int c = 0; c < 16; ++c) EXPECT_EQ(app::AnsiColor(app::AnsiColor(c)), c);
+}
+
+struct GlyphCase {
+  unsigned char byte;
+  int codePage;
+  char32_t glyph;
+};
+
+const GlyphCase kGlyphs[] = {
+    {0x00, 437, U' '}, {0x01, 437, U'☺'},      {0x07, 437, U'•'}, {0x0F, 437, U'☼'},
+    {0x10, 437, U'►'}, {0x1B, 437, U'←'},      {0x1F, 437, U'▼'}, {0x1F, 866, U'▼'},
+    {'A', 437, U'A'},  {0x7F, 437, U'⌂'},      {0x80, 437, U'Ç'}, {0x80, 866, U'А'},
+    {0x9F, 866, U'Я'}, {0xA0, 866, U'а'},      {0xE0, 866, U'р'}, {0xF0, 866, U'Ё'},
+    {0xFC, 866, U'№'}, {0xB0, 437, U'░'},      {0xBA, 866, U'║'}, {0xC4, 437, U'─'},
+    {0xC9, 437, U'╔'}, {0xCD, 866, U'═'},      {0xDB, 437, U'█'}, {0xE1, 437, U'ß'},
+    {0xFE, 437, U'■'}, {0xFF, 437, U'\u00A0'}, {0xFA, 866, U'·'},
+};
+
+class GlyphTable : public testing::TestWithParam<GlyphCase> {};
+
+TEST_P(GlyphTable, ShowsOemBytesAsUnicode) {
+  const GlyphCase &c = GetParam();
+  EXPECT_EQ(app::OemToUnicode(c.byte, c.codePage), c.glyph);
+}
+
+INSTANTIATE_TEST_SUITE_P(Glyphs, GlyphTable, testing::ValuesIn(kGlyphs));
+
+TEST(Glyphs, PrintableBytesRoundTrip) {
+  for (int cp : {437, 866}) {
+    for (int b = 0x20; b < 0xFF; ++b) {
+      if (b == 0x7F) continue;
+      EXPECT_EQ(app::UnicodeToOem(app::OemToUnicode((unsigned char)b, cp), cp), b)
+          << cp << " " << b;
+    }
+  }
+}
+
+TEST(Glyphs, Utf8Output) {
+  EXPECT_EQ(app::OemToUtf8("\xC9\xCD\xBB Hi\x01", 437), "╔═╗ Hi☺");
+  EXPECT_EQ(app::OemToUtf8("\x8F\xE0\xA8\xA2\xA5\xE2", 866), "Привет");
+}
+
+TEST(Glyphs, Utf8DecodingRejectsMalformedInput) {
+  char32_t ch = 0;
+  EXPECT_EQ(app::DecodeUtf8("\xF0\x9F\x98\x80", ch), 4u);
+  EXPECT_EQ(ch, U'\U0001F600');
+  EXPECT_EQ(app::DecodeUtf8("\xC0\xAF", ch), 1u);  // overlong
+  EXPECT_EQ(ch, char32_t(0xFFFD));
+  EXPECT_EQ(app::DecodeUtf8("\xED\xA0\x80", ch), 1u);  // surrogate
+  EXPECT_EQ(app::DecodeUtf8("\xE2\x28\xA1", ch), 1u);  // bad continuation
+  EXPECT_EQ(app::DecodeUtf8("\xE2\x82", ch), 0u);      // cut: needs more
+}
+
+}  // namespace

@@ -1,0 +1,116 @@
+// pardune in a real terminal (tmux): the box shows, a key closes it, and the
+// terminal is left as it was found, also after SIGTERM.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "run_program.hpp"
+
+namespace {
+
+const std::string kPardune = std::string(PARDUNE_BIN_DIR) + "/pardune";
+
+class Tmux : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    dir_ = MakeTempDir();
+    ASSERT_FALSE(dir_.empty());
+    socket_ = "pardune-test-" + std::to_string(getpid());
+  }
+  void TearDown() override {
+    if (!socket_.empty()) Tmux_({"kill-server"});
+    RemoveTree(dir_);
+  }
+
+  ProgramResult Tmux_(std::vector<std::string> args) {
+    std::vector<std::string> all = {"-u", "-L", socket_, "-f", "/dev/null"};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunProgram("/usr/bin/tmux", all);
+  }
+
+  // Starts `command` in a 100x30 pane whose shell records the terminal
+  // settings before and after and pardune's exit status.
+  void Start(const std::string &command) {
+    WriteFile(dir_ + "/run.sh", "cd '" + dir_ +
+                                    "'\n"
+                                    "stty -g > before\n"
+                                    "echo $$ > pid\n" +
+                                    command +
+                                    "\n"
+                                    "echo $? > status.tmp\n"
+                                    "stty -g > after\n"
+                                    "mv status.tmp status\n"
+                                    "exec sleep 60\n");
+    ProgramResult r =
+        Tmux_({"new-session", "-d", "-x", "100", "-y", "30", "sh " + dir_ + "/run.sh"});
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+
+  std::string Capture() { return Tmux_({"capture-pane", "-p"}).out; }
+  std::string Flags() {
+    return Tmux_({"display-message", "-p",
+                  "#{alternate_on} #{cursor_flag} #{mouse_any_flag} #{mouse_sgr_flag}"})
+        .out;
+  }
+
+  bool WaitFor(const std::function<bool()> &done, int seconds = 15) {
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < until) {
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return false;
+  }
+  bool Exists(const std::string &name) { return access((dir_ + "/" + name).c_str(), F_OK) == 0; }
+
+  void ExpectRestored() {
+    EXPECT_EQ(ReadFile(dir_ + "/before"), ReadFile(dir_ + "/after"));
+    // Main screen, visible cursor, no mouse reporting.
+    EXPECT_EQ(Flags(), "0 1 0 0\n");
+  }
+
+  std::string dir_;
+  std::string socket_;
+};
+
+TEST_F(Tmux, BoxShowsAndAnyKeyCloses) {
+  Start("'" + kPardune + "'");
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Press any key") != std::string::npos; }))
+      << Capture();
+  std::string screen = Capture();
+  EXPECT_NE(screen.find("expression tester"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("╔"), std::string::npos) << screen;  // a double frame, as Unicode
+  EXPECT_EQ(Flags().substr(0, 2), "1 ");                     // on the alternate screen
+  Tmux_({"send-keys", "x"});
+  ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
+  EXPECT_EQ(ReadFile(dir_ + "/status"), "0\n");
+  ExpectRestored();
+}
+
+TEST_F(Tmux, SigtermRestoresTheTerminal) {
+  Start("sh -c 'echo $$ > pardune.pid; exec \"" + kPardune + "\"'");
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Press any key") != std::string::npos; }))
+      << Capture();
+  pid_t pid = atoi(ReadFile(dir_ + "/pardune.pid").c_str());
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(kill(pid, SIGTERM), 0);
+  ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
+  EXPECT_EQ(ReadFile(dir_ + "/status"), "143\n");
+  ExpectRestored();
+}
+
+TEST_F(Tmux, BadInputLeavesTheTerminalAlone) {
+  Start("'" + kPardune + "' --codepage 1 2> err");
+  ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
+  EXPECT_EQ(ReadFile(dir_ + "/status"), "2\n");
+  EXPECT_EQ(ReadFile(dir_ + "/err"), "pardune: --codepage must be 437 or 866, not '1'\n");
+  ExpectRestored();
+}
+
+}  // namespace
