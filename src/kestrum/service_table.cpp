@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "kestrum/engine.hpp"
 #include "kestrum/language.hpp"
 
 namespace kestrum {
@@ -76,7 +77,11 @@ EngineTable MakeTable() {
   EngineTable table{};
   table.Register = Register;
   table.LookupMessage = LookupMessage;
-  // Engine slots 19 to 23 stay empty until the engine fills them here.
+  table.CreateEngine = EngineCreate;
+  table.DestroyEngine = EngineDestroy;
+  table.SetNoMoves = EngineSetNoMoves;
+  table.SetExpression = EngineSetExpression;
+  table.Parse = EngineParse;
   return table;
 }
 

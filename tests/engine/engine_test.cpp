@@ -1,4 +1,5 @@
 #include "kestrum/engine.hpp"
+#include "kestrum/service_table.hpp"
 
 #include <gtest/gtest.h>
 
@@ -264,5 +265,34 @@ INSTANTIATE_TEST_SUITE_P(
         CaseTest{437, "/\\W/", "\x82\xC4", {1, 2}},
         CaseTest{437, "/[[:upper:]]/", "\x82\x90", {1, 2}},
         CaseTest{437, "/\\bx/", "\x82x x", {3, 4}}));
+
+}  // namespace
+
+namespace {
+
+TEST(EngineSlots, KestrumTableReachesTheEngine) {
+  const EngineTable *table = KestrumServiceTable();
+  ASSERT_NE(table->CreateEngine, nullptr);
+  ASSERT_NE(table->DestroyEngine, nullptr);
+  ASSERT_NE(table->SetNoMoves, nullptr);
+  ASSERT_NE(table->SetExpression, nullptr);
+  ASSERT_NE(table->Parse, nullptr);
+  EngineHandle handle = table->CreateEngine();
+  ASSERT_NE(handle, nullptr);
+  ASSERT_NE(table->SetExpression(handle, "/b(c)?/i", 0, 0), 0);
+  ASSERT_NE(table->SetNoMoves(handle, 0), 0);
+  const char text[] = "aBx\n";
+  MatchRecord m{};
+  ASSERT_NE(table->Parse(handle, text, text, text + 3, &m, 0, 0), 0);
+  EXPECT_EQ(m.Count, 2);
+  EXPECT_EQ(m.Start[0], 1);
+  EXPECT_EQ(m.End[0], 2);
+  EXPECT_EQ(m.Start[1], -1);
+  EXPECT_EQ(m.End[1], -1);
+  ASSERT_NE(table->SetNoMoves(handle, 1), 0);
+  EXPECT_EQ(table->Parse(handle, text, text, text + 3, &m, 0, 0), 0);
+  table->DestroyEngine(&handle);
+  EXPECT_EQ(handle, nullptr);
+}
 
 }  // namespace
