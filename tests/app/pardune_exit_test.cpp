@@ -84,8 +84,9 @@ class ModuleCopy : public testing::Test {
     ASSERT_NE(d, nullptr);
     while (dirent *e = readdir(d)) {
       std::string name = e->d_name;
-      if (name.size() > 3 && name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos)
+      if (name.size() > 3 && name.rfind("lib", 0) == 0 && name.find(".so") != std::string::npos) {
         ASSERT_TRUE(CopyFile(kBin + "/" + name, dir_ + "/" + name));
+      }
     }
     closedir(d);
   }

@@ -93,17 +93,31 @@ TEST_F(Tmux, BoxShowsAndAnyKeyCloses) {
   ExpectRestored();
 }
 
-TEST_F(Tmux, SigtermRestoresTheTerminal) {
+struct SignalCase {
+  int signal;
+  const char *status;
+};
+
+class TmuxSignal : public Tmux, public testing::WithParamInterface<SignalCase> {};
+
+// Quit signals close the dialogs and exit; a crash signal restores the
+// terminal before the process dies of it.
+TEST_P(TmuxSignal, RestoresTheTerminal) {
   Start("sh -c 'echo $$ > pardune.pid; exec \"" + kPardune + "\"'");
   ASSERT_TRUE(WaitFor([&] { return Capture().find("Press any key") != std::string::npos; }))
       << Capture();
   pid_t pid = atoi(ReadFile(dir_ + "/pardune.pid").c_str());
   ASSERT_GT(pid, 0);
-  ASSERT_EQ(kill(pid, SIGTERM), 0);
+  ASSERT_EQ(kill(pid, GetParam().signal), 0);
   ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
-  EXPECT_EQ(ReadFile(dir_ + "/status"), "143\n");
+  EXPECT_EQ(ReadFile(dir_ + "/status"), GetParam().status);
   ExpectRestored();
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, TmuxSignal,
+                         testing::Values(SignalCase{SIGTERM, "143\n"}, SignalCase{SIGINT, "130\n"},
+                                         SignalCase{SIGHUP, "129\n"},
+                                         SignalCase{SIGSEGV, "139\n"}));
 
 TEST_F(Tmux, BadInputLeavesTheTerminalAlone) {
   Start("'" + kPardune + "' --codepage 1 2> err");
