@@ -10,6 +10,9 @@
 
 namespace {
 
+// As on 32-bit Windows, no block reaches 2 GiB.
+const SIZE_T kLargestBlock = 0x7FFFFFFF;
+
 struct Block {
   void *data = nullptr;
   SIZE_T size = 0;
@@ -35,7 +38,7 @@ Block *Find(Blocks &blocks, HGLOBAL handle) {
 }  // namespace
 
 WINPORT_API HGLOBAL WINAPI GlobalAlloc(UINT flags, SIZE_T bytes) {
-  Block *block = new (std::nothrow) Block;
+  Block *block = bytes < kLargestBlock ? new (std::nothrow) Block : nullptr;
   if (!block) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
