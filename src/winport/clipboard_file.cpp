@@ -59,11 +59,12 @@ bool WriteAll(int fd, const char *data, size_t size) {
 std::string ClipboardFilePath() {
   const char *given = std::getenv("PARDUNE_CLIPBOARD");
   if (given && given[0]) return given;
-  std::string folder = FolderUnder("XDG_RUNTIME_DIR", "/pardune");
-  if (folder.empty()) folder = FolderUnder("XDG_CACHE_HOME", "/pardune");
-  if (folder.empty()) folder = FolderUnder("HOME", "/.cache/pardune");
-  if (folder.empty() || !MakeFolder(folder)) return std::string();
-  return folder + "/clipboard";
+  const std::string folders[] = {FolderUnder("XDG_RUNTIME_DIR", "/pardune"),
+                                 FolderUnder("XDG_CACHE_HOME", "/pardune"),
+                                 FolderUnder("HOME", "/.cache/pardune")};
+  for (const std::string &folder : folders)
+    if (!folder.empty() && MakeFolder(folder)) return folder + "/clipboard";
+  return std::string();
 }
 
 FileStamp StampOf(const std::string &path) {

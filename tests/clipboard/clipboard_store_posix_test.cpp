@@ -23,6 +23,7 @@ std::string &ClipboardPath() {
 
 struct OwnClipboardFile {
   OwnClipboardFile() {
+    if (std::getenv("PARDUNE_CLIPBOARD_PATH_TEST")) return;  // chooses its own place
     ClipboardPath() = "/tmp/pardune-clipboard-test-" + std::to_string(getpid());
     setenv("PARDUNE_CLIPBOARD", ClipboardPath().c_str(), 1);
     std::atexit([] { std::remove(ClipboardPath().c_str()); });
@@ -122,4 +123,30 @@ TEST(ClipboardStore, ReplacingAFormatFreesTheOldBlock) {
   EXPECT_EQ(GetClipboardData(CF_TEXT), second);
   EXPECT_TRUE(CloseClipboard());
   EXPECT_EQ(Paste(), "2");
+}
+
+// Run by the next test in a process of its own.
+TEST(ClipboardStore, DISABLED_CopyForThePathTest) {
+  ASSERT_TRUE(ClipboardPut("where", 5));
+}
+
+TEST(ClipboardStore, FileGoesToTheCacheFolderWithoutARuntimeFolder) {
+  std::string cache = ClipboardPath() + ".cache";
+  std::string command =
+      "env -u PARDUNE_CLIPBOARD PARDUNE_CLIPBOARD_PATH_TEST=1 "
+      "XDG_RUNTIME_DIR=/proc/no-such-folder XDG_CACHE_HOME=" +
+      cache +
+      " /proc/self/exe --gtest_also_run_disabled_tests "
+      "--gtest_filter=ClipboardStore.DISABLED_CopyForThePathTest >/dev/null";
+  char self[4096];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  ASSERT_GT(n, 0);
+  self[n] = '\0';
+  command.replace(command.find("/proc/self/exe"), 14, self);
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  std::ifstream in(cache + "/pardune/clipboard");
+  std::string head;
+  std::getline(in, head);
+  EXPECT_EQ(head, "PARDUNE-CLIPBOARD 1");
+  std::system(("rm -rf '" + cache + "'").c_str());
 }
