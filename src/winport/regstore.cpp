@@ -245,6 +245,8 @@ LONG ChangeRegistry(const std::function<LONG(RegDocument &doc, bool &changed)> &
   struct stat st;
   ReadResult read = ReadFile(path, text, st);
   if (read == ReadResult::Failed) return ERROR_ACCESS_DENIED;
+  // A file its owner made read-only stays as it is.
+  if (read == ReadResult::Ok && !(st.st_mode & 0222)) return ERROR_ACCESS_DENIED;
   RegDocument doc = ParseRegistry(text);
   bool changed = false;
   LONG result = change(doc, changed);

@@ -253,6 +253,23 @@ TEST_F(RegistryFile, UnwritablePlace) {
             RegSetValueExA(HKEY_CURRENT_USER, "V", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
 }
 
+TEST_F(RegistryFile, ReadOnlyFileIsLeftAlone) {
+  const std::string text = "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n\"OnFly\"=dword:00000005\n";
+  scratch.WriteFile(text);
+  ASSERT_EQ(0, chmod(scratch.File().c_str(), 0444));
+  EXPECT_EQ(5, QueryInt("S", "OnFly"));
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "S", 0, nullptr, 0, KEY_WRITE,
+                                           nullptr, &key, nullptr));  // exists: nothing to write
+  int32_t v = 1;
+  EXPECT_EQ(ERROR_ACCESS_DENIED,
+            RegSetValueExA(key, "OnFly", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
+  RegCloseKey(key);
+  EXPECT_NE(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "T", 0, nullptr, 0, KEY_WRITE,
+                                           nullptr, &key, nullptr));
+  EXPECT_EQ(text, scratch.ReadFile());
+}
+
 TEST_F(RegistryFile, XdgConfigHomeHoldsTheFile) {
   unsetenv("PARDUNE_REGISTRY");
   const char *oldXdg = getenv("XDG_CONFIG_HOME");
