@@ -90,6 +90,7 @@ std::string Block(int lines, bool finalBreak) {
 
 TEST_F(EditorTest, SetTextReplacesEverything) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   text.SetText(Block(60, false).c_str());
   EXPECT_INVARIANTS(text);
   ASSERT_EQ(text.lineCount, 60);
@@ -99,6 +100,7 @@ TEST_F(EditorTest, SetTextReplacesEverything) {
   EXPECT_EQ(Status(text), "* Pos: 1:1(of 60)");
 
   Open(expression);
+  EXPECT_INVARIANTS(expression);
   expression.SetText(Block(25, true).c_str());
   EXPECT_INVARIANTS(expression);
   ASSERT_EQ(expression.lineCount, 20);
@@ -106,6 +108,7 @@ TEST_F(EditorTest, SetTextReplacesEverything) {
   EXPECT_EQ(expression.LineText(19), std::string("row20"));
 
   text.MoveTo(40, 3, false);
+  EXPECT_INVARIANTS(text);
   text.SetText("");
   EXPECT_INVARIANTS(text);
   EXPECT_EQ(LinesOf(text), Strings{""});
@@ -114,6 +117,7 @@ TEST_F(EditorTest, SetTextReplacesEverything) {
   EXPECT_EQ(Shown(text), (std::vector<bool>{true, false, false, false, false, false}));
 
   text.SetText("a\nb\n");
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(LinesOf(text), (Strings{"a", "b", ""}));
 }
 
@@ -138,6 +142,7 @@ std::string ClipboardText() {
 
 TEST_F(EditorTest, PasteAllTakesTheClipboardsText) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   PutOnClipboard("first\r\nsecond\r\n\r\nthird");
   EXPECT_TRUE(text.PasteAll());
   EXPECT_INVARIANTS(text);
@@ -145,16 +150,21 @@ TEST_F(EditorTest, PasteAllTakesTheClipboardsText) {
   EXPECT_TRUE(text.modified);
 
   Open(expression);
+  EXPECT_INVARIANTS(expression);
   PutOnClipboard(Block(25, false).c_str());
   EXPECT_TRUE(expression.PasteAll());
+  EXPECT_INVARIANTS(expression);
   EXPECT_EQ(expression.lineCount, 20);
   EXPECT_INVARIANTS(expression);
 }
 
 TEST_F(EditorTest, PasteAllFromAnEmptyClipboardLeavesOneEmptyLine) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(12));
+  EXPECT_INVARIANTS(text);
   text.MoveTo(11, 2, false);
+  EXPECT_INVARIANTS(text);
   text.modified = false;
   EmptyTheClipboard();
   host.ClearLog();
@@ -168,6 +178,7 @@ TEST_F(EditorTest, PasteAllFromAnEmptyClipboardLeavesOneEmptyLine) {
 
   text.modified = false;  // nothing to lose the second time: not a change
   EXPECT_FALSE(text.PasteAll());
+  EXPECT_INVARIANTS(text);
   EXPECT_FALSE(text.modified);
   EXPECT_INVARIANTS(text);
 
@@ -181,6 +192,7 @@ TEST_F(EditorTest, PasteAllFromAnEmptyClipboardLeavesOneEmptyLine) {
   SetClipboardData(CF_TEXT, block);
   CloseClipboard();
   Load(text, {"keep?"});
+  EXPECT_INVARIANTS(text);
   EXPECT_TRUE(text.PasteAll());  // readable, but empty: no text set
   EXPECT_EQ(LinesOf(text), Strings{""});
   EXPECT_INVARIANTS(text);
@@ -188,31 +200,42 @@ TEST_F(EditorTest, PasteAllFromAnEmptyClipboardLeavesOneEmptyLine) {
 
 TEST_F(EditorTest, CopyAllJoinsTheLines) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, {"ab", "cd"});
+  EXPECT_INVARIANTS(text);
   PutOnClipboard("old");
   text.CopyAll();
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(ClipboardText(), "ab\ncd");
   EXPECT_EQ(LinesOf(text), (Strings{"ab", "cd"}));
   EXPECT_INVARIANTS(text);
 
   Load(text, {""});
+  EXPECT_INVARIANTS(text);
   text.CopyAll();  // one empty line still replaces the clipboard
   EXPECT_EQ(ClipboardText(), "");
 
   Load(text, {"", "x", ""});  // blank lines before the last come back lost
   text.CopyAll();
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(ClipboardText(), "\nx\n");
   EXPECT_TRUE(expression.PasteAll());
+  EXPECT_INVARIANTS(expression);
   EXPECT_EQ(LinesOf(expression), (Strings{"x", ""}));
 }
 
 TEST_F(EditorTest, CopyAllThenPasteAllGivesTheLinesBack) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(100));
+  EXPECT_INVARIANTS(text);
   text.CopyAll();
+  EXPECT_INVARIANTS(text);
   ExaminedTextEditor other;
   Open(other);
+  EXPECT_INVARIANTS(other);
   EXPECT_TRUE(other.PasteAll());
+  EXPECT_INVARIANTS(other);
   EXPECT_EQ(LinesOf(other), Numbered(100));
 }
 
@@ -222,6 +245,7 @@ TEST_F(EditorTest, LoadFromHostEditorTakesTheFirstLines) {
   EditorLink link;
   ASSERT_TRUE(link.Available);
   Send(text, DN_INITDIALOG, 0, reinterpret_cast<LONG_PTR>(&link));
+  EXPECT_INVARIANTS(text);
   text.modified = false;
   text.LoadFromHostEditor(0);
   EXPECT_INVARIANTS(text);
@@ -233,6 +257,7 @@ TEST_F(EditorTest, LoadFromHostEditorTakesTheFirstLines) {
 
   host.editorLines = {"alpha", "", "gamma"};
   text.LoadFromHostEditor(1);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(LinesOf(text), (Strings{"", "gamma"}));
   EXPECT_INVARIANTS(text);
 
@@ -244,11 +269,15 @@ TEST_F(EditorTest, LoadWithoutAHostEditorChangesNothing) {
   EditorLink none;  // no editor open
   EXPECT_FALSE(none.Available);
   Send(text, DN_INITDIALOG, 0, reinterpret_cast<LONG_PTR>(&none));
+  EXPECT_INVARIANTS(text);
   Load(text, {"mine"});
+  EXPECT_INVARIANTS(text);
   text.LoadFromHostEditor(0);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(LinesOf(text), Strings{"mine"});
   Send(text, DN_INITDIALOG, 0, 0);  // no link at all
   text.LoadFromHostEditor(0);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(LinesOf(text), Strings{"mine"});
   EXPECT_INVARIANTS(text);
 }

@@ -18,6 +18,11 @@ struct EditorTest : ::testing::Test {
   LONG_PTR result = 0;
 
   EditorTest() { dialog.handle = host.Handle(); }
+  // Whatever a test did, both editors end in a sound state.
+  void TearDown() override {
+    EXPECT_INVARIANTS(text);
+    EXPECT_INVARIANTS(expression);
+  }
 
   bool Send(LineEditor &e, int message, int param1, LONG_PTR param2 = 0) {
     result = 0;

@@ -53,6 +53,7 @@ TEST(EditorScreen, RegionsOverTheRows) {
         {4, 6, 2, 9, 0x5F},   // across its bottom edge
         {3, 5, 3, 5, 0x3A},   // empty: nothing
         {3, 5, 0, 6, 0x1A},   // to column 0 of the next line: the break
+        {0, 8, 4, 9, 0x6E},   // below the window: nothing
     };
     int k = 0;
     for (const auto &r : regions) {

@@ -50,6 +50,7 @@ TEST_F(EditorTest, InitDialogShowsTheTextAndClearsTheFlag) {
   EXPECT_EQ(dialog.lockCount, 1);  // the tester unlocks when its call returns
 
   Open(expression);
+  EXPECT_INVARIANTS(expression);
   EXPECT_EQ(Status(expression), "  Pos: 1:1(of 1)");
   EXPECT_EQ(host.items[23].visible, true);
   EXPECT_EQ(host.items[24].visible, false);
@@ -57,20 +58,27 @@ TEST_F(EditorTest, InitDialogShowsTheTextAndClearsTheFlag) {
 
 TEST_F(EditorTest, StatusShowsColumnLineAndCountFromOne) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   ASSERT_TRUE(text.MoveTo(2, 4, false));
+  EXPECT_INVARIANTS(text);
   text.SetModified(true);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(Status(text), "* Pos: 5:3(of 10)");
   EXPECT_EQ(Notifications(kTextModifiedMessage, text), 1);
   EXPECT_EQ(host.sent.back().message, DM_SETTEXT);  // the status follows the flag
   text.SetModified(false);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(Status(text), "  Pos: 5:3(of 10)");
   EXPECT_EQ(Notifications(kTextModifiedMessage, text), 1);
 }
 
 TEST_F(EditorTest, WindowFollowsTheCursor) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   struct Step {
     int line, column;
     bool moved;
@@ -106,24 +114,32 @@ TEST_F(EditorTest, WindowFollowsTheCursor) {
 
 TEST_F(EditorTest, MoveToShowsLinesFourToNineForTheLast) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   EXPECT_TRUE(text.MoveTo(9, -1, false));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(Rows(text), (Strings{"line4", "line5", "line6", "line7", "line8", "line9"}));
   EXPECT_EQ(text.CurrentLine(), 9);
   EXPECT_EQ(text.cursorRow, 5);
   EXPECT_TRUE(text.MoveTo(-3, -1, false));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(text.CurrentLine(), 0);
   EXPECT_FALSE(text.MoveTo(text.CurrentLine(), -1, true));  // even forced
 }
 
 TEST_F(EditorTest, MoveToKeepsTheColumnTheHostRefuses) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(3));
+  EXPECT_INVARIANTS(text);
   EXPECT_TRUE(text.MoveTo(1, 30, false));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(text.cursorColumn, 30);
   EXPECT_EQ(host.items[9].cursor, 30);
   host.maxCursor = 40;
   EXPECT_TRUE(text.MoveTo(2, 41, false));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(text.cursorColumn, 30);  // refused: kept, the rest goes on
   EXPECT_EQ(text.cursorRow, 2);
   EXPECT_EQ(host.focus, 10);
@@ -133,21 +149,27 @@ TEST_F(EditorTest, MoveToKeepsTheColumnTheHostRefuses) {
 
 TEST_F(EditorTest, ForcedMoveRefreshesTheRows) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(8));
+  EXPECT_INVARIANTS(text);
   host.ClearLog();
   text.MoveTo(1, -1, false);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(host.CountOf(DM_SETTEXT), 0);  // window unchanged
   text.MoveTo(2, -1, true);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(host.CountOf(DM_SETTEXT), 6);
 }
 
 TEST_F(EditorTest, ShortTextHidesTheRowsBelowIt) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, {"a", "b", "c"});
   EXPECT_INVARIANTS(text);
   EXPECT_EQ(Rows(text), (Strings{"a", "b", "c", "", "", ""}));
   EXPECT_EQ(Shown(text), (std::vector<bool>{true, true, true, false, false, false}));
   Load(text, Numbered(7));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(Shown(text), std::vector<bool>(6, true));
 }
 
@@ -160,8 +182,11 @@ void RemoveLines(LineEditor &e, int from, int count) {
 
 TEST_F(EditorTest, DeletingAtTheEndMovesTheWindowUp) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   text.MoveTo(9, -1, false);
+  EXPECT_INVARIANTS(text);
   ASSERT_EQ(text.topLine, 4);
 
   RemoveLines(text, 7, 3);  // the last three
@@ -179,7 +204,9 @@ TEST_F(EditorTest, DeletingAtTheEndMovesTheWindowUp) {
   EXPECT_EQ(Shown(text).back(), false);
 
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   text.MoveTo(9, -1, false);
+  EXPECT_INVARIANTS(text);
   RemoveLines(text, 5, 1);  // window past the end: the target goes to the bottom row
   EXPECT_TRUE(text.MoveTo(5, -1, true));
   EXPECT_INVARIANTS(text);
@@ -189,12 +216,16 @@ TEST_F(EditorTest, DeletingAtTheEndMovesTheWindowUp) {
 
 TEST_F(EditorTest, KeyOnARowTakesRowAndColumnFromTheHost) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   text.MoveTo(9, -1, false);
+  EXPECT_INVARIANTS(text);
   host.items[10].cursor = 7;
   host.ClearLog();
   const DWORD kF5 = 0x174;  // no editor key
   EXPECT_FALSE(Send(text, DN_KEY, 10, kF5));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(text.cursorRow, 2);
   EXPECT_EQ(text.cursorColumn, 7);
@@ -207,16 +238,20 @@ TEST_F(EditorTest, KeyOnARowTakesRowAndColumnFromTheHost) {
   EXPECT_EQ(text.cursorRow, 2);
   EXPECT_EQ(text.cursorColumn, 7);
   EXPECT_FALSE(Send(expression, DN_KEY, 11, kF5));
+  EXPECT_INVARIANTS(expression);
   EXPECT_EQ(expression.cursorRow, 0);
 }
 
 TEST_F(EditorTest, EditChangeReadsTheRowBack) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, {"one", "two", "three"});
+  EXPECT_INVARIANTS(text);
   host.items[9].text = "twice";
   host.items[9].cursor = 5;
   host.ClearLog();
   EXPECT_FALSE(Send(text, DN_EDITCHANGE, 9));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(LinesOf(text), (Strings{"one", "twice", "three"}));
   EXPECT_EQ(text.cursorColumn, 5);
   EXPECT_TRUE(text.modified);
@@ -226,11 +261,13 @@ TEST_F(EditorTest, EditChangeReadsTheRowBack) {
 
   host.items[12].text = "ghost";  // a hidden row holds no line
   Send(text, DN_EDITCHANGE, 12);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(text.lineCount, 3);
   EXPECT_INVARIANTS(text);
 
   host.items[8].text = std::string(600, 'x');
   Send(text, DN_EDITCHANGE, 8);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(text.LineLength(0), 511);
 
   text.modified = false;
@@ -240,10 +277,13 @@ TEST_F(EditorTest, EditChangeReadsTheRowBack) {
 
 TEST_F(EditorTest, PadToCursorPadsTheRowNotTheLine) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, {"ab", "abcdef"});
+  EXPECT_INVARIANTS(text);
   text.cursorColumn = 5;
   host.ClearLog();
   text.PadToCursor(0);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(host.items[8].text, "ab   ");
   EXPECT_EQ(text.LineText(0), std::string("ab"));
   text.PadToCursor(1);  // long enough already
@@ -253,18 +293,22 @@ TEST_F(EditorTest, PadToCursorPadsTheRowNotTheLine) {
 
 TEST_F(EditorTest, DrawDialogMarksTheEditorDrawn) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   host.dialogRect = {2, 1, 78, 23};
   EXPECT_FALSE(Send(text, DN_DRAWDIALOG, 0));
+  EXPECT_INVARIANTS(text);
   EXPECT_TRUE(text.drawn);
   EXPECT_EQ(text.dialogRect.Left, 2);
   EXPECT_FALSE(Send(text, 0x1234, 8));  // anything else is left alone
   EXPECT_FALSE(Send(text, DN_BTNCLICK, 8));
+  EXPECT_INVARIANTS(text);
 }
 
 TEST_F(EditorTest, RegionsAreAddedClearedInColourSeven) {
   EXPECT_EQ(text.GetRegion(text.regionCount), nullptr);
   EXPECT_EQ(text.GetRegion(-1), nullptr);
   EXPECT_EQ(text.AddRegion(), 1);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(text.regionCount, 2);
   ASSERT_NE(text.GetRegion(1), nullptr);
   EXPECT_TRUE(text.GetRegion(1)->IsNull());
@@ -277,8 +321,11 @@ TEST_F(EditorTest, RegionsAreAddedClearedInColourSeven) {
 
 TEST_F(EditorTest, ClearLinesLeavesRegionsAndFlag) {
   Open(text);
+  EXPECT_INVARIANTS(text);
   Load(text, Numbered(9));
+  EXPECT_INVARIANTS(text);
   text.MoveTo(8, 2, false);
+  EXPECT_INVARIANTS(text);
   text.regions[0].Set(1, 1, 2, 2);
   text.modified = true;
   text.ClearLines();
@@ -295,10 +342,13 @@ TEST_F(EditorTest, ClearLinesLeavesRegionsAndFlag) {
 
 TEST_F(EditorTest, ExpressionEditorAnswersLikeItsBase) {
   Open(expression);
+  EXPECT_INVARIANTS(expression);
   EXPECT_FALSE(Send(expression, DN_DRAWDIALOG, 0));
+  EXPECT_INVARIANTS(expression);
   EXPECT_TRUE(expression.drawn);
   host.items[23].text = "a+";
   EXPECT_FALSE(Send(expression, DN_EDITCHANGE, 23));
+  EXPECT_INVARIANTS(expression);
   EXPECT_EQ(LinesOf(expression), Strings{"a+"});
   EXPECT_EQ(Status(expression), "* Pos: 1:1(of 1)");
   LineEditor &base = expression;  // through the virtual table

@@ -11,8 +11,11 @@ enum { kLeft = 14, kTop = 5, kRowWidth = 60, kHighlight = 0x1E, kOther = 0x4A };
 struct DrawingTest : EditorTest {
   void SetUp() override {
     OpenAndDraw(text);
+    EXPECT_INVARIANTS(text);
     text.AddRegion();
+    EXPECT_INVARIANTS(text);
     text.AddRegion();
+    EXPECT_INVARIANTS(text);
     text.regions[1].colour = kHighlight;
     text.regions[2].colour = kOther;
     host.ClearLog();
@@ -23,6 +26,7 @@ struct DrawingTest : EditorTest {
   std::vector<TextCall> Paint(int index) {
     host.ClearLog();
     text.DrawRegion(text.regions[index]);
+    EXPECT_INVARIANTS(text);
     return host.texts;
   }
 };
@@ -33,6 +37,7 @@ std::string Pad(const std::string &s, size_t width) {
 
 TEST_F(DrawingTest, RegionsOutsideTheWindowPaintNothing) {
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   text.MoveTo(9, -1, false);  // lines 4 to 9 shown
   text.regions[1].Set(0, 1, 3, 2);
   EXPECT_TRUE(Paint(1).empty());
@@ -45,11 +50,14 @@ TEST_F(DrawingTest, RegionsOutsideTheWindowPaintNothing) {
 
 TEST_F(DrawingTest, RegionsAcrossTheWindowEdgesAreCut) {
   Load(text, Numbered(10));
+  EXPECT_INVARIANTS(text);
   text.MoveTo(9, -1, false);
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(2, 2, 3, 5);  // starts above the window
   EXPECT_EQ(Paint(1), (std::vector<TextCall>{Call(0, 0, kHighlight, Pad("line4", 59)),
                                              Call(0, 1, kHighlight, "lin")}));
   text.MoveTo(0, -1, false);
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(2, 3, 1, 9);  // ends below it
   EXPECT_EQ(Paint(1), (std::vector<TextCall>{Call(2, 3, kHighlight, Pad("ne3", 57)),
                                              Call(0, 4, kHighlight, Pad("line4", 59)),
@@ -58,6 +66,7 @@ TEST_F(DrawingTest, RegionsAcrossTheWindowEdgesAreCut) {
 
 TEST_F(DrawingTest, PastTheEndOfALineSpacesArePainted) {
   Load(text, {"abcdefg"});
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(5, 0, 10, 0);
   EXPECT_EQ(Paint(1), (std::vector<TextCall>{Call(5, 0, kHighlight, "fg   ")}));
   text.regions[1].Set(0, 0, 200, 0);  // the last line stops at the item's width
@@ -68,6 +77,7 @@ TEST_F(DrawingTest, PastTheEndOfALineSpacesArePainted) {
 
 TEST_F(DrawingTest, NonFinalRowsStopOneCellShort) {
   Load(text, {"abc", "def", "ghi"});
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(1, 0, 2, 2);
   std::vector<TextCall> calls = Paint(1);
   ASSERT_EQ(calls.size(), 3u);
@@ -80,10 +90,12 @@ TEST_F(DrawingTest, NonFinalRowsStopOneCellShort) {
 
 TEST_F(DrawingTest, SelectionLiesOverHighlights) {
   Load(text, {"abcdefgh"});
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(0, 0, 6, 0);
   text.regions[2].Set(5, 0, 8, 0);
   text.regions[0].Set(2, 0, 4, 0);
   text.DrawRegions();
+  EXPECT_INVARIANTS(text);
   ASSERT_EQ(host.texts.size(), 3u);
   EXPECT_EQ(host.texts[0].colour, kHighlight);
   EXPECT_EQ(host.texts[1].colour, kOther);
@@ -94,35 +106,46 @@ TEST_F(DrawingTest, SelectionLiesOverHighlights) {
 
 TEST_F(DrawingTest, EmptyRegionsAndUndrawnDialogsPaintNothing) {
   Load(text, {"abcdef", "ghi"});
+  EXPECT_INVARIANTS(text);
   text.regions[1].SetPoint(2, 0);
   EXPECT_TRUE(Paint(1).empty());
   text.regions[1].Set(1, 0, 2, 1);
   text.drawn = false;  // hidden by the owner
   EXPECT_TRUE(Paint(1).empty());
   text.DrawRegions();
+  EXPECT_INVARIANTS(text);
   Send(text, DN_DRAWDLGITEM, 14);
+  EXPECT_INVARIANTS(text);
   EXPECT_TRUE(host.texts.empty());
   Send(text, DN_DRAWDIALOG, 0);
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(Paint(1).size(), 2u);
 
   ExaminedTextEditor fresh;  // never saw 4101
   Open(fresh);
+  EXPECT_INVARIANTS(fresh);
   Load(fresh, {"xyz"});
+  EXPECT_INVARIANTS(fresh);
   fresh.AddRegion();
+  EXPECT_INVARIANTS(fresh);
   fresh.regions[1].Set(0, 0, 2, 0);
   host.ClearLog();
   fresh.DrawRegions();
+  EXPECT_INVARIANTS(fresh);
   Send(fresh, DN_DRAWDLGITEM, 14);
+  EXPECT_INVARIANTS(fresh);
   EXPECT_TRUE(host.texts.empty());
 }
 
 TEST_F(DrawingTest, ThePaintFollowsTheLastRow) {
   Load(text, {"abcdef"});
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(1, 0, 3, 0);
   host.ClearLog();
   for (int item = 0; item < 14; item++) EXPECT_FALSE(Send(text, DN_DRAWDLGITEM, item));
   EXPECT_TRUE(host.texts.empty());
   EXPECT_FALSE(Send(text, DN_DRAWDLGITEM, 14));
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(host.texts, (std::vector<TextCall>{Call(1, 0, kHighlight, "bc")}));
   host.ClearLog();
   text.Refresh();  // every refresh repaints
@@ -131,6 +154,7 @@ TEST_F(DrawingTest, ThePaintFollowsTheLastRow) {
 
 TEST_F(DrawingTest, ARowWithoutAPositionEndsTheRegion) {
   Load(text, Numbered(6));
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(0, 0, 2, 4);
   host.refusePositionOf = 10;  // row 2
   EXPECT_EQ(Paint(1).size(), 2u);
@@ -142,6 +166,7 @@ TEST_F(DrawingTest, LongLinesPaintTheirFirst499Characters) {
   std::string line;
   for (int i = 0; i < 520; i++) line += static_cast<char>('a' + i % 26);
   Load(text, {line});
+  EXPECT_INVARIANTS(text);
   host.items[8].rect.Right = 13 + 599;  // a row 600 cells wide
   text.regions[1].Set(490, 0, 520, 0);
   std::vector<TextCall> calls = Paint(1);

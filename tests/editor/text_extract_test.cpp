@@ -14,6 +14,7 @@ Region Range(int sc, int sl, int ec, int el) {
 
 TEST_F(EditorTest, WholeTextEndsEveryLineWithABreak) {
   Load(text, {"ab", "cd"});
+  EXPECT_INVARIANTS(text);
   EXPECT_EQ(text.GetAllTextLength(), 6);
   char buffer[16];
   memset(buffer, '#', sizeof buffer);
@@ -36,6 +37,7 @@ TEST_F(EditorTest, WholeTextEndsEveryLineWithABreak) {
 
 TEST_F(EditorTest, ExtractTextOfRanges) {
   Load(text, {"abc", "def", "", "ghij"});
+  EXPECT_INVARIANTS(text);
   struct Case {
     Region range;
     const char *expected;
@@ -65,7 +67,9 @@ TEST_F(EditorTest, ExtractTextOfRanges) {
 
 TEST_F(EditorTest, RegionTextByIndex) {
   Load(text, {"abc", "def"});
+  EXPECT_INVARIANTS(text);
   text.AddRegion();
+  EXPECT_INVARIANTS(text);
   text.regions[1].Set(1, 0, 1, 1);
   char buffer[16] = "junk";
   EXPECT_EQ(text.GetRegionText(1, buffer, sizeof buffer), 4);
@@ -84,6 +88,7 @@ TEST_F(EditorTest, RegionTextByIndex) {
 TEST_F(EditorTest, ExtractTextOfLongLinesIsBounded) {
   std::string longLine(700, 'z');
   Load(text, {longLine, "tail"});
+  EXPECT_INVARIANTS(text);
   std::vector<char> buffer(2000, '#');
   EXPECT_EQ(text.GetAllTextLength(), 706);
   EXPECT_EQ(text.GetAllText(buffer.data(), 600), 599 + 2);
