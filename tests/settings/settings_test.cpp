@@ -12,9 +12,9 @@
 #include "settings/module_state.hpp"
 #include "settings/settings.hpp"
 
-#ifdef _WIN32
 #include <thread>
-#else
+
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -51,6 +51,19 @@ class SettingsStore : public ::testing::Test {
     RegCloseKey(key);
     data.resize(size);
     return rc == ERROR_SUCCESS;
+  }
+
+  // What Writer(1) and Writer(2) stored, all of it.
+  void ExpectWriters() {
+    for (int n = 1; n <= 2; ++n)
+      for (int i = 0; i < 20; ++i) {
+        std::string name = "W" + std::to_string(n) + "_" + std::to_string(i);
+        EXPECT_EQ(n * 100 + i, ReadSettingInt(nullptr, name.c_str(), -1)) << name;
+      }
+    DWORD type = 0;
+    std::vector<unsigned char> data;
+    for (const char *name : kOptionNames) EXPECT_TRUE(Stored(name, type, data)) << name;
+    EXPECT_TRUE(Stored("ColorN16", type, data));
   }
 
   ScratchRegistry scratch;
@@ -218,13 +231,17 @@ void Writer(int n) {
   SaveSettings();
 }
 
-TEST_F(SettingsStore, TwoProgramsSavingAtOnceLoseNothing) {
+TEST_F(SettingsStore, TwoThreadsSavingAtOnceLoseNothing) {
   LoadSettings();
-#ifdef _WIN32
   std::thread first(Writer, 1), second(Writer, 2);
   first.join();
   second.join();
-#else
+  ExpectWriters();
+}
+
+#ifndef _WIN32
+TEST_F(SettingsStore, TwoProgramsSavingAtOnceLoseNothing) {
+  LoadSettings();
   pid_t children[2];
   for (int n = 0; n < 2; ++n) {
     children[n] = fork();
@@ -239,16 +256,8 @@ TEST_F(SettingsStore, TwoProgramsSavingAtOnceLoseNothing) {
     ASSERT_EQ(pid, waitpid(pid, &status, 0));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   }
-#endif
-  for (int n = 1; n <= 2; ++n)
-    for (int i = 0; i < 20; ++i) {
-      std::string name = "W" + std::to_string(n) + "_" + std::to_string(i);
-      EXPECT_EQ(n * 100 + i, ReadSettingInt(nullptr, name.c_str(), -1)) << name;
-    }
-  DWORD type = 0;
-  std::vector<unsigned char> data;
-  for (const char *name : kOptionNames) EXPECT_TRUE(Stored(name, type, data)) << name;
-  EXPECT_TRUE(Stored("ColorN16", type, data));
+  ExpectWriters();
 }
+#endif
 
 }  // namespace
