@@ -46,15 +46,42 @@ void OnResize(int) {
   Wake();
 }
 
-void OnCrash(int sig) {
+constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction previousCrash[5];
+
+// Restores the terminal, then lets what was there before (a sanitizer, or
+// the default action) deal with the crash.
+void OnCrash(int sig, siginfo_t *info, void *context) {
   EmergencyRestoreTerminal();
+  for (size_t i = 0; i < 5; ++i) {
+    if (kCrashSignals[i] != sig) continue;
+    const struct sigaction &previous = previousCrash[i];
+    if ((previous.sa_flags & SA_SIGINFO) && previous.sa_sigaction) {
+      previous.sa_sigaction(sig, info, context);
+      return;
+    }
+    if (!(previous.sa_flags & SA_SIGINFO) && previous.sa_handler != SIG_DFL &&
+        previous.sa_handler != SIG_IGN) {
+      previous.sa_handler(sig);
+      return;
+    }
+  }
   signal(sig, SIG_DFL);
   raise(sig);
 }
 
-void Install(int sig, void (*handler)(int), bool onlyIfDefault) {
-  struct sigaction old;
-  if (onlyIfDefault && sigaction(sig, nullptr, &old) == 0 && old.sa_handler != SIG_DFL) return;
+void InstallCrashHandlers() {
+  for (size_t i = 0; i < 5; ++i) {
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_sigaction = OnCrash;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
+    sigaction(kCrashSignals[i], &action, &previousCrash[i]);
+  }
+}
+
+void Install(int sig, void (*handler)(int)) {
   struct sigaction action;
   std::memset(&action, 0, sizeof action);
   action.sa_handler = handler;
@@ -96,13 +123,12 @@ void GuardTerminal(int fd, const termios &saved, const std::string &reset, int w
   if (handlersInstalled) return;
   handlersInstalled = true;
   EnsureAltStack();
-  Install(SIGINT, OnQuitSignal, false);
-  Install(SIGTERM, OnQuitSignal, false);
-  Install(SIGHUP, OnQuitSignal, false);
-  Install(SIGWINCH, OnResize, false);
-  // A fault guard installed earlier keeps its place; one installed later
-  // passes real crashes on to these.
-  for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) Install(sig, OnCrash, true);
+  Install(SIGINT, OnQuitSignal);
+  Install(SIGTERM, OnQuitSignal);
+  Install(SIGHUP, OnQuitSignal);
+  Install(SIGWINCH, OnResize);
+  // winport's fault guard, installed later, passes real crashes on to these.
+  InstallCrashHandlers();
   std::atexit(RestoreAtExit);
 }
 
