@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -113,10 +115,47 @@ std::string TextPart(const std::string &raw) {
   return text;
 }
 
+// UTF-8 to UTF-16, the same on every platform: a malformed sequence becomes
+// one U+FFFD and the decoder goes on with the next byte that can start a
+// character; characters beyond U+FFFF become U+FFFD too, as no OEM code page
+// has them. False when anything was malformed.
+bool DecodeUtf8(const std::string &text, std::vector<WCHAR> *out) {
+  bool valid = true;
+  const auto *s = reinterpret_cast<const unsigned char *>(text.data());
+  const size_t n = text.size();
+  size_t i = 0;
+  while (i < n) {
+    const unsigned char c = s[i];
+    int need = 0;
+    uint32_t cp = c, min = 0;
+    if (c < 0x80) {
+      need = 0;
+    } else if (c >= 0xC2 && c <= 0xDF) {
+      need = 1, cp = c & 0x1F, min = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      need = 2, cp = c & 0x0F, min = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      need = 3, cp = c & 0x07, min = 0x10000;
+    } else {
+      need = -1;
+    }
+    size_t j = i + 1;
+    bool good = need >= 0;
+    for (int k = 0; good && k < need; ++k, ++j) {
+      if (j >= n || (s[j] & 0xC0) != 0x80) good = false;
+      if (good) cp = (cp << 6) | (s[j] & 0x3F);
+      if (!good) break;
+    }
+    if (good && (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) good = false;
+    if (!good) valid = false;
+    if (out) out->push_back(!good || cp > 0xFFFF ? WCHAR(0xFFFD) : static_cast<WCHAR>(cp));
+    i = good ? j : std::max(j, i + 1);
+  }
+  return valid;
+}
+
 bool ValidUtf8(const std::string &text) {
-  if (text.empty()) return true;
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
-                             static_cast<int>(text.size()), nullptr, 0) > 0;
+  return DecodeUtf8(text, nullptr);
 }
 
 }  // namespace
@@ -169,16 +208,13 @@ LanguageData ParseLanguage(const std::string &contents) {
 
 std::string Utf8ToOem(const std::string &text) {
   if (text.empty()) return text;
-  const int length = static_cast<int>(text.size());
-  int wideLength = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-  if (wideLength <= 0) return std::string(text.size(), '?');
-  std::vector<WCHAR> wide(static_cast<size_t>(wideLength));
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), wideLength);
-  int oemLength =
-      WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, nullptr, 0, "?", nullptr);
-  if (oemLength <= 0) return std::string(static_cast<size_t>(wideLength), '?');
-  std::string oem(static_cast<size_t>(oemLength), '\0');
-  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, &oem[0], oemLength, "?", nullptr);
+  std::vector<WCHAR> wide;
+  DecodeUtf8(text, &wide);
+  const int wideLength = static_cast<int>(wide.size());
+  std::string oem(wide.size(), '?');
+  const int oemLength =
+      WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, &oem[0], wideLength, "?", nullptr);
+  oem.resize(oemLength > 0 ? static_cast<size_t>(oemLength) : 0);
   return oem;
 }
 

@@ -386,11 +386,7 @@ WINPORT_API int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR s
       int byte = Narrow(*page, source[i], bestFit);
       if (byte < 0) {
         used = true;
-        narrow.push_back(fallback);
-        // A surrogate pair is one character and gets one default.
-        if (source[i] >= 0xD800 && source[i] <= 0xDBFF && i + 1 < length &&
-            source[i + 1] >= 0xDC00 && source[i + 1] <= 0xDFFF)
-          ++i;
+        narrow.push_back(fallback);  // one for each UTF-16 unit, as Windows does
       } else {
         narrow.push_back(static_cast<char>(byte));
       }

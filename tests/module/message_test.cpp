@@ -11,6 +11,10 @@
 
 namespace {
 
+const char *WINAPI NoText(SubPluginRecord *, const char *, int, int) {
+  return nullptr;
+}
+
 class Messages : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,9 +79,7 @@ TEST_F(Messages, IdsOutsideTheRangeNameNoText) {
 }
 
 TEST_F(Messages, ANullLookupResultIsTheEmptyText) {
-  Fake().table.LookupMessage = [](SubPluginRecord *, const char *, int, int) -> const char * {
-    return nullptr;
-  };
+  Fake().table.LookupMessage = NoText;
   ReloadLinkedModule();
   Start(&Fake().info, &Fake().table);
   EXPECT_STREQ(MessageText(3), "");

@@ -128,12 +128,13 @@ TEST(Utf8, Malformed) {
     for (int i = 0; i < count; ++i) replaced = replaced || wide[i] == 0xFFFD;
     EXPECT_TRUE(replaced) << text;
   }
-  // The default-character arguments do not apply to UTF-8.
-  const WCHAR one[] = {'a'};
-  char out[4];
-  SetLastError(0);
-  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, one, 1, out, 4, "?", nullptr), 0);
-  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+TEST(WideCharToMultiByte, EachUnitOfASurrogatePairGetsADefault) {
+  const WCHAR pair[] = {0xD83D, 0xDE00};
+  char out[4] = {};
+  EXPECT_EQ(WideCharToMultiByte(437, 0, pair, 2, out, 4, nullptr, nullptr), 2);
+  EXPECT_EQ(std::string(out, 2), "??");
 }
 
 TEST(OemToChar, Code437And1252) {
@@ -165,6 +166,15 @@ TEST(OemToChar, LookAlikesForWhatTheOtherPageLacks) {
       1);
   EXPECT_EQ(narrow, '?');
   EXPECT_TRUE(usedDefault);
+}
+
+// Windows documents this; wine does not hold to it.
+TEST(Utf8, NoDefaultCharacter) {
+  const WCHAR one[] = {'a'};
+  char out[4];
+  SetLastError(0);
+  EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, one, 1, out, 4, "?", nullptr), 0);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 TEST(WinportSetOemCodePage, Switches866And437) {
