@@ -71,6 +71,8 @@ class Dialog : public Window {
   void HandleKey(DWORD key);
   bool EditKey(int index, DWORD key);
   void InsertChar(int index, char ch);
+  void PasteText(int index);
+  static void CopyText(const char *text);
   void EditChanged(int index);
   void SetCursorPos(int index, int pos);
   void KeepCursorVisible(int index);

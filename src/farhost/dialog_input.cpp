@@ -2,6 +2,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "farhost/dialog.hpp"
 #include "farhost/help.hpp"
@@ -40,6 +41,52 @@ void Dialog::SetCursorPos(int index, int pos) {
 void Dialog::EditChanged(int index) {
   KeepCursorVisible(index);
   Notify(DN_EDITCHANGE, index, reinterpret_cast<LONG_PTR>(&items_[index].rec));
+}
+
+// The first line of the clipboard's OEM text, typed in at the cursor.
+void Dialog::PasteText(int index) {
+  std::string text;
+  if (!OpenClipboard(nullptr)) return;
+  if (HANDLE block = GetClipboardData(CF_OEMTEXT)) {
+    if (const char *data = static_cast<const char *>(GlobalLock(block))) {
+      size_t size = GlobalSize(block);
+      for (size_t i = 0; i < size && data[i] && data[i] != '\r' && data[i] != '\n'; ++i)
+        text += data[i];
+      GlobalUnlock(block);
+    }
+  }
+  CloseClipboard();
+  if (text.empty()) return;
+  Item &item = items_[index];
+  char *data = item.rec.Data;
+  int len = int(std::strlen(data));
+  if (item.cursor > len) {
+    std::memset(data + len, ' ', size_t(item.cursor - len));
+    len = item.cursor;
+    data[len] = 0;
+  }
+  int n = std::min(int(text.size()), kMaxText - len);
+  if (n <= 0) return;
+  std::memmove(data + item.cursor + n, data + item.cursor, size_t(len - item.cursor + 1));
+  std::memcpy(data + item.cursor, text.data(), size_t(n));
+  item.cursor += n;
+  EditChanged(index);
+}
+
+void Dialog::CopyText(const char *text) {
+  size_t size = std::strlen(text) + 1;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!block) return;
+  if (void *data = GlobalLock(block)) {
+    std::memcpy(data, text, size);
+    GlobalUnlock(block);
+  }
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    if (SetClipboardData(CF_OEMTEXT, block)) block = nullptr;
+    CloseClipboard();
+  }
+  if (block) GlobalFree(block);
 }
 
 void Dialog::InsertChar(int index, char ch) {
@@ -109,6 +156,14 @@ bool Dialog::EditKey(int index, DWORD key) {
     case KEY_INS:
       overtype_ = !overtype_;
       return true;
+    case KEY_SHIFT | KEY_INS:
+    case KEY_CTRL | 'V':
+      PasteText(index);
+      return true;
+    case KEY_CTRL | KEY_INS:
+    case KEY_CTRL | 'C':
+      CopyText(data);
+      return true;
     default:
       return false;
   }
@@ -121,7 +176,7 @@ void Dialog::FocusStep(int step) {
   for (int k = 1; k <= n; ++k) {
     int i = ((start + step * k) % n + n) % n;
     if (Focusable(i)) {
-      ChangeFocus(i, true);
+      ChangeFocus(i, false);
       return;
     }
   }

@@ -71,6 +71,13 @@ std::vector<Case> Cases() {
       {"right_stops_at_end", {Key(KEY_END), Key(KEY_RIGHT), Key('!')}, 1, -1, 0, 3, "abc!"},
       {"backspace_at_start", {Key(KEY_HOME), Key(KEY_BS)}, 1, -1, 0, 3, "abc"},
       {"ctrl_y_clears", {Key(KEY_CTRL | 'Y'), Key('q')}, 1, -1, 0, 3, "q"},
+      {"copy_then_paste",
+       {Key(KEY_CTRL | KEY_INS), Key(KEY_HOME), Key(KEY_SHIFT | KEY_INS)},
+       1,
+       -1,
+       0,
+       3,
+       "abcabc"},
       {"letter_in_edit_types", {Key('c')}, 1, -1, 0, 3, "abcc"},
       {"alt_hotkey_check", {Key(KEY_ALT | 'C')}, 2, -1, 1, 3, "abc"},
       {"plain_hotkey_off_edit", {Key(KEY_TAB), Key('w')}, 4, -1, 0, 4, "abc"},
@@ -155,7 +162,8 @@ INSTANTIATE_TEST_SUITE_P(
                       GridCase{"left", {KEY_LEFT}, 1},
                       GridCase{"right_right_down", {KEY_RIGHT, KEY_RIGHT, KEY_DOWN}, 14},
                       GridCase{"down_to_bottom", {KEY_DOWN, KEY_DOWN, KEY_UP}, 6},
-                      GridCase{"tab_order", {KEY_TAB, KEY_TAB}, 7},
+                      GridCase{"tab_does_not_select", {KEY_TAB, KEY_TAB}, 5},
+                      GridCase{"tab_then_arrow", {KEY_TAB, KEY_DOWN}, 7},
                       GridCase{"left_edge", {KEY_LEFT, KEY_UP, KEY_UP}, 0}),
     [](const ::testing::TestParamInfo<GridCase> &info) { return std::string(info.param.name); });
 
