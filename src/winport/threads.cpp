@@ -32,13 +32,15 @@ struct Thread {
   LPVOID parameter = nullptr;
   DWORD id = 0;
   pthread_t thread{};
+  bool joinable = false;  // started, not yet joined or detached; guarded by mutex
+  bool joining = false;   // a waiter is joining it; guarded by mutex
 
   std::mutex mutex;
   std::condition_variable ended;
-  bool finished = false;    // guarded by mutex
-  DWORD exitCode = 0;       // guarded by mutex
-  int references = 2;       // the thread and its handle; guarded by mutex
-  DWORD terminateCode = 0;  // written before terminate is set
+  bool finished = false;           // guarded by mutex
+  DWORD exitCode = 0;              // guarded by mutex
+  std::atomic<int> references{2};  // the thread and its handle
+  DWORD terminateCode = 0;         // written before terminate is set
   std::atomic<bool> terminate{false};
   // True while the start routine runs and a stop may jump out of it.
   std::atomic<bool> stoppable{false};
@@ -76,13 +78,52 @@ void InstallStopHandler() {
   });
 }
 
-void Release(Thread *t) {
-  bool last = false;
+// Records of ended threads wait here for the next CreateThread: a fresh one
+// costs an allocation and the page faults of its signal stack. A record is
+// used again only once its system thread is wholly gone (joined, so that its
+// stack goes back to the system's cache for the next thread too); one whose
+// thread is still on its way out is passed over rather than waited for.
+std::mutex gPoolMutex;
+Thread *gPool[8];
+int gPoolSize = 0;
+
+Thread *NewThread() {
+  Thread *t = nullptr;
   {
-    std::lock_guard<std::mutex> lock(t->mutex);
-    last = --t->references == 0;
+    std::lock_guard<std::mutex> lock(gPoolMutex);
+    for (int i = gPoolSize - 1; i >= 0 && t == nullptr; --i) {
+      if (gPool[i]->joinable && pthread_tryjoin_np(gPool[i]->thread, nullptr) != 0) continue;
+      t = gPool[i];
+      for (int j = i; j + 1 < gPoolSize; ++j) gPool[j] = gPool[j + 1];
+      --gPoolSize;
+    }
   }
-  if (last) delete t;
+  if (t == nullptr) return new (std::nothrow) Thread;
+  t->joinable = false;
+  t->joining = false;
+  t->finished = false;
+  t->exitCode = 0;
+  t->references.store(2);
+  t->terminateCode = 0;
+  t->terminate.store(false);
+  t->stoppable.store(false);
+  return t;
+}
+
+void DeleteThread(Thread *t) {
+  {
+    std::lock_guard<std::mutex> lock(gPoolMutex);
+    if (gPoolSize < static_cast<int>(sizeof gPool / sizeof gPool[0])) {
+      gPool[gPoolSize++] = t;
+      return;
+    }
+  }
+  if (t->joinable) pthread_detach(t->thread);
+  delete t;
+}
+
+void Release(Thread *t) {
+  if (t->references.fetch_sub(1) == 1) DeleteThread(t);
 }
 
 Thread *Lookup(HANDLE handle) {
@@ -97,7 +138,8 @@ Thread *Lookup(HANDLE handle) {
 
 DWORD RunStart(Thread *t) {
   volatile DWORD code = 0;
-  if (sigsetjmp(t->exitPath, 1) == 0) {
+  // The mask is not restored: a stopped thread only ends.
+  if (sigsetjmp(t->exitPath, 0) == 0) {
     t->stoppable.store(true);
     code = t->terminate.load() ? t->terminateCode : t->start(t->parameter);
     t->stoppable.store(false);
@@ -124,8 +166,9 @@ void *ThreadMain(void *argument) {
     std::lock_guard<std::mutex> lock(t->mutex);
     t->exitCode = code;
     t->finished = true;
-    t->ended.notify_all();
   }
+  // Outside the lock, so the waiter need not wait for it again.
+  t->ended.notify_all();
   Release(t);
   return nullptr;
 }
@@ -140,7 +183,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
     return nullptr;
   }
   InstallStopHandler();
-  auto *t = new (std::nothrow) Thread;
+  Thread *t = NewThread();
   if (t == nullptr) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -151,7 +194,6 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
 
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
-  pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
   if (stackSize != 0) {
     const size_t minimum = PTHREAD_STACK_MIN;
     size_t size = stackSize < minimum ? minimum : stackSize;
@@ -169,10 +211,11 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
       std::lock_guard<std::mutex> lock(gHandlesMutex);
       Handles().erase(t);
     }
-    delete t;
+    DeleteThread(t);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  t->joinable = true;
   if (threadId != nullptr) *threadId = t->id;
   return t;
 }
@@ -180,14 +223,45 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   Thread *t = Lookup(handle);
   if (t == nullptr) return WAIT_FAILED;
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   std::unique_lock<std::mutex> lock(t->mutex);
-  if (milliseconds == INFINITE) {
-    t->ended.wait(lock, [t] { return t->finished; });
-    return WAIT_OBJECT_0;
+  // One waiter joins the system thread: it wakes when the thread is wholly
+  // gone, and its stack is free for the next CreateThread at once (a wait,
+  // then a new thread, is what the watchdog does for every engine call).
+  if (t->joinable && !t->joining) {
+    t->joining = true;
+    lock.unlock();
+    int error = 0;
+    if (milliseconds == INFINITE) {
+      error = pthread_join(t->thread, nullptr);
+    } else {
+      timespec until{};
+      clock_gettime(CLOCK_MONOTONIC, &until);
+      until.tv_sec += milliseconds / 1000;
+      until.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
+      if (until.tv_nsec >= 1000000000L) {
+        until.tv_sec += 1;
+        until.tv_nsec -= 1000000000L;
+      }
+      error = pthread_clockjoin_np(t->thread, nullptr, CLOCK_MONOTONIC, &until);
+    }
+    lock.lock();
+    t->joining = false;
+    if (error == 0) t->joinable = false;
+    t->ended.notify_all();  // other waiters may wait for this join's end
+    // A thread that has finished but not yet left counts as ended.
+    if (error == 0 || (error == ETIMEDOUT && t->finished)) return WAIT_OBJECT_0;
+    if (error == ETIMEDOUT) return WAIT_TIMEOUT;
+    SetLastError(ERROR_INVALID_HANDLE);
+    return WAIT_FAILED;
   }
-  bool done =
-      t->ended.wait_for(lock, std::chrono::milliseconds(milliseconds), [t] { return t->finished; });
-  return done ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+  auto ended = [t] { return t->finished; };
+  if (milliseconds == INFINITE) {
+    t->ended.wait(lock, ended);
+  } else if (!t->ended.wait_until(lock, deadline, ended)) {
+    return WAIT_TIMEOUT;
+  }
+  return WAIT_OBJECT_0;
 }
 
 BOOL WINAPI GetExitCodeThread(HANDLE handle, LPDWORD exitCode) {
@@ -213,8 +287,8 @@ BOOL WINAPI TerminateThread(HANDLE handle, DWORD exitCode) {
     pthread_kill(t->thread, StopSignal());
     return TRUE;
   }
-  // Under the lock the thread can't pass its exit, so it is still there to
-  // receive the signal.
+  // Not finished, so not joined: the system thread is still there to receive
+  // the signal.
   return pthread_kill(t->thread, StopSignal()) == 0 ? TRUE : FALSE;
 }
 

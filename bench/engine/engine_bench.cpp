@@ -1,0 +1,116 @@
+// An engine call on a worker thread against the bare call, and Parse on a
+// full examined text against a bare pcre2_match.
+#include <benchmark/benchmark.h>
+#include <windows.h>
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <string>
+
+#include "kestrum/char_tables.hpp"
+#include "kestrum/engine.hpp"
+
+namespace {
+
+using namespace kestrum;
+
+// 100 lines of 511 bytes (510 characters and a line feed): 51,100 bytes.
+std::string ExaminedText() {
+  std::string text;
+  for (int line = 0; line < 100; ++line) {
+    std::string row;
+    for (int i = 0; i < 510; ++i) row += static_cast<char>('a' + (line * 7 + i * 3) % 26);
+    text += row;
+    text += '\n';
+  }
+  return text;
+}
+
+struct Call {
+  EngineHandle engine;
+  const char *text;
+  const char *last;
+  MatchRecord match;
+};
+
+DWORD WINAPI ParseWorker(LPVOID parameter) {
+  auto *c = static_cast<Call *>(parameter);
+  return static_cast<DWORD>(EngineParse(c->engine, c->text, c->text, c->last, &c->match, 0, 0));
+}
+
+struct ShortCall {
+  EngineHandle engine = EngineCreate();
+  std::string text = "the quick brown fox jumps over the lazy dog\n";
+  Call call{engine, text.data(), text.data() + text.size() - 1, {}};
+  ShortCall() { EngineSetExpression(engine, "/(l\\w+) (d\\w+)/", 0, 0); }
+  ~ShortCall() { EngineDestroy(&engine); }
+};
+
+void BM_ParseBare(benchmark::State &state) {
+  ShortCall s;
+  for (auto _ : state) benchmark::DoNotOptimize(ParseWorker(&s.call));
+}
+BENCHMARK(BM_ParseBare)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_ParseOnWorkerThread(benchmark::State &state) {
+  ShortCall s;
+  for (auto _ : state) {
+    HANDLE h = CreateThread(nullptr, 0, ParseWorker, &s.call, 0, nullptr);
+    if (WaitForSingleObject(h, 2000) != WAIT_OBJECT_0) state.SkipWithError("wait failed");
+    DWORD code = 0;
+    GetExitCodeThread(h, &code);
+    CloseHandle(h);
+    benchmark::DoNotOptimize(code);
+  }
+}
+BENCHMARK(BM_ParseOnWorkerThread)->Repetitions(5)->ReportAggregatesOnly(true)->UseRealTime();
+
+// A pattern that scans the whole text and finds nothing.
+const char kPattern[] = "[a-z]+q{3}[0-9]";
+
+void BM_ParseFullText(benchmark::State &state) {
+  std::string text = ExaminedText();
+  EngineHandle engine = EngineCreate();
+  EngineSetExpression(engine, (std::string("/") + kPattern + "/").c_str(), 0, 0);
+  MatchRecord match{};
+  const char *last = text.data() + text.size() - 1;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(EngineParse(engine, text.data(), text.data(), last, &match, 0, 0));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  EngineDestroy(&engine);
+}
+BENCHMARK(BM_ParseFullText)->Repetitions(5)->ReportAggregatesOnly(true);
+
+void BM_Pcre2MatchFullText(benchmark::State &state) {
+  std::string text = ExaminedText();
+  unsigned char tables[kCharTablesSize];
+  BuildOemCharTables(tables);
+  pcre2_compile_context *compile = pcre2_compile_context_create(nullptr);
+  pcre2_set_character_tables(compile, tables);
+  int error = 0;
+  PCRE2_SIZE offset = 0;
+  pcre2_code *code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(kPattern), PCRE2_ZERO_TERMINATED,
+                                   PCRE2_NEVER_UTF | PCRE2_NEVER_UCP, &error, &offset, compile);
+  pcre2_jit_compile(code, PCRE2_JIT_COMPLETE);
+  pcre2_match_data *data = pcre2_match_data_create(16, nullptr);
+  pcre2_match_context *context = pcre2_match_context_create(nullptr);
+  pcre2_jit_stack *stack = pcre2_jit_stack_create(16 << 20, 16 << 20, nullptr);
+  pcre2_jit_stack_assign(context, nullptr, stack);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(pcre2_match(code, reinterpret_cast<PCRE2_SPTR>(text.data()),
+                                         text.size(), 0, 0, data, context));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+  pcre2_jit_stack_free(stack);
+  pcre2_match_context_free(context);
+  pcre2_match_data_free(data);
+  pcre2_code_free(code);
+  pcre2_compile_context_free(compile);
+}
+BENCHMARK(BM_Pcre2MatchFullText)->Repetitions(5)->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();
