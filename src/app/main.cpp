@@ -131,7 +131,7 @@ int main(int argc, char **argv) {
   int rows = options.rows ? options.rows : 25;
   if (options.script.empty()) {
     std::unique_ptr<app::TerminalBackend> opened =
-        app::TerminalBackend::Open(options.codePage, &error);
+        app::TerminalBackend::Open(stdin, stdout, options.codePage, &error);
     if (!opened) {
       app::UnloadModule(&module);
       return Fail(error);

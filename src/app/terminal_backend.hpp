@@ -14,8 +14,10 @@ namespace app {
 
 class TerminalBackend : public farhost::Backend {
  public:
-  // Takes over standard input and output; on failure says why in `error`.
-  static std::unique_ptr<TerminalBackend> Open(int codePage, std::string *error);
+  // Takes over the terminal on `in` and `out` (standard input and output);
+  // on failure says why in `error` and leaves the terminal untouched.
+  static std::unique_ptr<TerminalBackend> Open(FILE *in, FILE *out, int codePage,
+                                               std::string *error);
   ~TerminalBackend() override;
 
   int Columns() const { return view_->Columns(); }
@@ -34,6 +36,8 @@ class TerminalBackend : public farhost::Backend {
   bool NextDecoded(bool final, farhost::InputEvent *event, bool *fromPaste);
 
   int codePage_;
+  int in_ = -1;
+  int out_ = -1;
   std::unique_ptr<TerminalView> view_;
   int wake_[2] = {-1, -1};
   std::string input_;

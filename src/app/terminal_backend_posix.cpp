@@ -50,17 +50,21 @@ std::string NormalizeNewlines(const std::string &text) {
 
 }  // namespace
 
-std::unique_ptr<TerminalBackend> TerminalBackend::Open(int codePage, std::string *error) {
-  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO)) {
+std::unique_ptr<TerminalBackend> TerminalBackend::Open(FILE *in, FILE *out, int codePage,
+                                                       std::string *error) {
+  int inFd = fileno(in), outFd = fileno(out);
+  if (!isatty(inFd) || !isatty(outFd)) {
     *error = "standard input and output must be a terminal (or use --script FILE)";
     return nullptr;
   }
   termios saved;
-  if (tcgetattr(STDIN_FILENO, &saved) != 0) {
+  if (tcgetattr(inFd, &saved) != 0) {
     *error = "cannot read the terminal settings";
     return nullptr;
   }
   std::unique_ptr<TerminalBackend> backend(new TerminalBackend(codePage));
+  backend->in_ = inFd;
+  backend->out_ = outFd;
   if (pipe(backend->wake_) != 0) {
     *error = "cannot create a pipe";
     return nullptr;
@@ -70,19 +74,19 @@ std::unique_ptr<TerminalBackend> TerminalBackend::Open(int codePage, std::string
     fcntl(fd, F_SETFD, FD_CLOEXEC);
   }
   // The handlers are in place before ncurses starts, so it keeps its own out.
-  GuardTerminal(STDOUT_FILENO, saved, std::string(kModesOff) + "\x1b[0m\x1b[?25h\x1b[?1049l",
+  GuardTerminal(outFd, saved, std::string(kModesOff) + "\x1b[0m\x1b[?25h\x1b[?1049l",
                 backend->wake_[1]);
-  backend->view_ = std::make_unique<TerminalView>(stdout, stdin, codePage);
+  backend->view_ = std::make_unique<TerminalView>(out, in, codePage);
   if (!backend->view_->Ok()) {
     EmergencyRestoreTerminal();
     const char *term = getenv("TERM");
     *error = std::string("cannot use the terminal type '") + (term ? term : "") + "'";
     return nullptr;
   }
-  GuardTerminal(STDOUT_FILENO, saved, std::string(kModesOff) + backend->view_->ResetBytes(),
+  GuardTerminal(outFd, saved, std::string(kModesOff) + backend->view_->ResetBytes(),
                 backend->wake_[1]);
-  WriteAll(STDOUT_FILENO, kModesOn, sizeof kModesOn - 1);
-  DesktopClipboardInit(STDOUT_FILENO);
+  WriteAll(outFd, kModesOn, sizeof kModesOn - 1);
+  DesktopClipboardInit(outFd);
   return backend;
 }
 
@@ -98,7 +102,7 @@ void TerminalBackend::Close() {
   if (eventOut_) DesktopClipboardAfterEvent();
   eventOut_ = false;
   if (view_) {
-    WriteAll(STDOUT_FILENO, kModesOff, sizeof kModesOff - 1);
+    WriteAll(out_, kModesOff, sizeof kModesOff - 1);
     view_->Close();
   }
   ReleaseTerminalGuard();
@@ -115,7 +119,7 @@ farhost::InputEvent TerminalBackend::Deliver(const farhost::InputEvent &event, b
 }
 
 bool TerminalBackend::ReadInput(int timeoutMs) {
-  pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+  pollfd fds[2] = {{in_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
   int n = poll(fds, 2, timeoutMs);
   if (n < 0) return errno == EINTR;  // a signal: the caller looks at the flags
   if (n == 0) return false;
@@ -126,7 +130,7 @@ bool TerminalBackend::ReadInput(int timeoutMs) {
   }
   if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
     char buffer[4096];
-    ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+    ssize_t got = read(in_, buffer, sizeof buffer);
     if (got > 0)
       input_.append(buffer, size_t(got));
     else if (got == 0 || (errno != EINTR && errno != EAGAIN))
@@ -184,7 +188,7 @@ farhost::InputEvent TerminalBackend::Wait() {
     }
     if (TakeResizeRequest()) {
       winsize size;
-      if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
+      if (ioctl(out_, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
         view_->Resize(size.ws_col, size.ws_row);
         WinportSetConsoleSize(size.ws_col, size.ws_row);
         event.kind = farhost::InputEvent::Resize;
