@@ -9,6 +9,7 @@
 #include "module/fake_host.hpp"
 #include "module/lifecycle_cases.hpp"
 #include "module/linked_module.hpp"
+#include "settings/settings.hpp"
 
 namespace {
 
@@ -91,6 +92,17 @@ TEST(CutToDirectory, CutsAtTheLastSeparator) {
     EXPECT_STREQ(buffer.c_str(), c.directory.c_str()) << c.path;
   }
   CutToDirectory(nullptr);
+}
+
+TEST_F(HostStateTest, StartLoadsTheSettings) {
+  // A key of the test's own, with no values: the defaults are loaded.
+  Fake().rootKey = "Software\\PardunePrivateTests\\HostState";
+  Fake().info.RootKey = Fake().rootKey.c_str();
+  Settings = SettingsRecord{};
+  Start(&Fake().info, &Fake().table);
+  for (int i = 0; i < kGroupColorCount; ++i)
+    EXPECT_EQ(Settings.GroupColors[i], RepairGroupColor(DefaultGroupColor(i))) << i;
+  EXPECT_NE(Settings.GroupColors[0], 0);
 }
 
 TEST_F(HostStateTest, StartRunsOncePerLoad) {

@@ -1,5 +1,12 @@
 #include "module/linked_module.hpp"
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include <cstdlib>
+#include <string>
+
 #include "host/host_state.hpp"
 #include "module/fake_host.hpp"
 
@@ -22,3 +29,17 @@ void StartLinkedModule() {
   ReloadLinkedModule();
   Start(&Fake().info, &Fake().table);
 }
+
+namespace {
+
+#ifndef _WIN32
+// Start loads the settings: they come from a registry file of the test's own.
+struct TestRegistry {
+  TestRegistry() {
+    std::string path = "/tmp/pardune-module-host-test-" + std::to_string(getpid()) + ".reg";
+    setenv("PARDUNE_REGISTRY", path.c_str(), 1);
+  }
+} testRegistry;
+#endif
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/text.hpp"
+#include "settings/settings.hpp"
 #include "tester/tester.hpp"
 
 HostState Host;
@@ -117,7 +118,7 @@ void WINAPI Start(const PluginStartupInfo *info, const ::EngineTable *table) {
   if (Host.EngineTable->Register)
     Host.EngineTable->Register(Host.HostInfo->ModuleName, &Host.SubPlugin);
 
-  // LOAD SETTINGS: LoadSettings() goes here once the settings store exists.
+  LoadSettings();
 }
 
 void WINAPI GetInfo(SubPluginInfo *info) {
