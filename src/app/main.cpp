@@ -1,5 +1,6 @@
 // pardune: the file manager and Kestrum around Pardune.kmx, in a terminal.
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -124,11 +125,26 @@ int main(int argc, char **argv) {
   KestrumSetLanguage(lang.c_str());
   WinportSetOemCodePage(UINT(options.codePage));
 
+  int columns = options.columns ? options.columns : 80;
+  int rows = options.rows ? options.rows : 25;
+  winsize size;
+  if (options.script.empty() && ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col &&
+      size.ws_row) {
+    columns = size.ws_col;
+    rows = size.ws_row;
+  }
+  // The editor's window is the screen less its title and key bar lines.
+  editorOptions.windowWidth = columns;
+  editorOptions.windowHeight = rows > 2 ? rows - 2 : 1;
+  if (!options.file.empty() &&
+      !farhost::OpenHostEditor(options.file.c_str(), editorOptions, &error)) {
+    app::UnloadModule(&module);
+    return Fail(error);
+  }
+
   std::unique_ptr<farhost::Backend> backend;
   app::TerminalBackend *terminal = nullptr;
   app::ScriptBackend *script = nullptr;
-  int columns = options.columns ? options.columns : 80;
-  int rows = options.rows ? options.rows : 25;
   if (options.script.empty()) {
     std::unique_ptr<app::TerminalBackend> opened =
         app::TerminalBackend::Open(stdin, stdout, options.codePage, &error);
@@ -145,15 +161,6 @@ int main(int argc, char **argv) {
         std::make_unique<app::ScriptBackend>(std::move(commands), options.codePage, stdout);
     script = scripted.get();
     backend = std::move(scripted);
-  }
-  // The editor's window is the screen less its title and key bar lines.
-  editorOptions.windowWidth = columns;
-  editorOptions.windowHeight = rows > 2 ? rows - 2 : 1;
-  if (!options.file.empty() &&
-      !farhost::OpenHostEditor(options.file.c_str(), editorOptions, &error)) {
-    if (terminal) terminal->Close();
-    app::UnloadModule(&module);
-    return Fail(error);
   }
   WinportSetConsoleSize(columns, rows);
   farhost::TheScreen().Resize(columns, rows);

@@ -59,6 +59,13 @@ TEST(PardunePrograms, ScriptErrorsNameTheLine) {
   RemoveTree(dir);
 }
 
+TEST(PardunePrograms, CursorPastTheFileEnd) {
+  std::string dir = MakeTempDir();
+  WriteFile(dir + "/t.txt", "one\ntwo\n");
+  ExpectBadInput(RunProgram(kPardune, {"--cursor", "9,1", dir + "/t.txt"}), "t.txt");
+  RemoveTree(dir);
+}
+
 TEST(PardunePrograms, NoTerminalWithoutScript) {
   ExpectBadInput(RunProgram(kPardune, {}), "must be a terminal");
 }
