@@ -41,6 +41,11 @@ Dialog::Dialog(int x1, int y1, int x2, int y2, const char *helpTopic, const FarD
   Place();
 }
 
+Dialog::~Dialog() {
+  auto &live = LiveDialogs();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
+}
+
 void Dialog::Place() {
   const Screen &screen = TheScreen();
   int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;

@@ -16,6 +16,7 @@ class Dialog : public Window {
   // x1/y1 = -1 centre a dialog of width x2 and height y2.
   Dialog(int x1, int y1, int x2, int y2, const char *helpTopic, const FarDialogItem *items,
          int count, FARWINDOWPROC proc, LONG_PTR param);
+  ~Dialog() override;
 
   // Runs the dialog; returns the closing item or -1. Final states go back
   // into writeBack (count records) when it is given.

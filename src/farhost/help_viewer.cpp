@@ -256,7 +256,7 @@ void SetHelpModule(const std::string &modulePath) {
   helpModule = modulePath;
 }
 
-BOOL WINAPI ShowHelp(const char *moduleName, const char *topicName, DWORD flags) {
+BOOL ShowHelpFile(const char *moduleName, const char *topicName, DWORD flags) {
   std::string folder = moduleName ? moduleName : "";
   if (!(flags & FHELP_CUSTOMPATH)) folder = ParentFolder(folder);
   std::string topic = topicName ? topicName : "";
@@ -291,6 +291,16 @@ BOOL WINAPI ShowHelp(const char *moduleName, const char *topicName, DWORD flags)
   }
   HelpViewer viewer(file);
   return viewer.Run(found) ? TRUE : FALSE;
+}
+
+}  // namespace
+
+BOOL WINAPI ShowHelp(const char *moduleName, const char *topic, DWORD flags) {
+  try {
+    return ShowHelpFile(moduleName, topic, flags);
+  } catch (...) {  // out of memory
+    return FALSE;
+  }
 }
 
 void ShowHelpTopic(const char *topic) {

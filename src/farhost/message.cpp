@@ -53,8 +53,9 @@ void SetData(FarDialogItem &item, const std::string &text) {
 
 }  // namespace
 
-int WINAPI Message(int, DWORD flags, const char *, const char *const *items, int itemsNumber,
-                   int buttonsNumber) {
+namespace {
+
+int RunMessage(DWORD flags, const char *const *items, int itemsNumber, int buttonsNumber) {
   std::vector<std::string> all;
   if (flags & FMSG_ALLINONE) {
     all = SplitLines(reinterpret_cast<const char *>(items));
@@ -136,6 +137,17 @@ int WINAPI Message(int, DWORD flags, const char *, const char *const *items, int
   }
   int chosen = dialog.Run(nullptr);
   return chosen < int(first) ? -1 : chosen - int(first);
+}
+
+}  // namespace
+
+int WINAPI Message(int, DWORD flags, const char *, const char *const *items, int itemsNumber,
+                   int buttonsNumber) {
+  try {
+    return RunMessage(flags, items, itemsNumber, buttonsNumber);
+  } catch (...) {  // out of memory: no box, no choice
+    return -1;
+  }
 }
 
 int ShowMessage(DWORD flags, const char *allInOne) {

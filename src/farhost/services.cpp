@@ -16,20 +16,27 @@ int WINAPI DialogEx(int, int x1, int y1, int x2, int y2, const char *helpTopic,
   int width = x1 == -1 ? x2 : x2 - x1 + 1;
   int height = y1 == -1 ? y2 : y2 - y1 + 1;
   if (width <= 0 || height <= 0) return -1;
-  Dialog dialog(x1, y1, x2, y2, helpTopic, items, itemsNumber, dlgProc, param);
-  return dialog.Run(items);
+  try {
+    Dialog dialog(x1, y1, x2, y2, helpTopic, items, itemsNumber, dlgProc, param);
+    return dialog.Run(items);
+  } catch (...) {  // out of memory: the dialog cannot run
+    return -1;
+  }
 }
 
 LONG_PTR WINAPI SendDlgMessage(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
   Dialog *dialog = FindDialog(dlg);
-  return dialog ? dialog->Message(msg, param1, param2) : 0;
+  try {
+    return dialog ? dialog->Message(msg, param1, param2) : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 LONG_PTR WINAPI DefDlgProc(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
   if (msg == DN_CLOSE || msg == DN_KEY || msg >= DN_FIRST)
     return msg >= DM_USER ? 0 : Dialog::DefaultAnswer(msg, param1, param2);
-  Dialog *dialog = FindDialog(dlg);
-  return dialog ? dialog->Message(msg, param1, param2) : 0;
+  return SendDlgMessage(dlg, msg, param1, param2);
 }
 
 int WINAPI AdvControl(int, int command, void *param) {
