@@ -256,6 +256,8 @@ void SetHelpModule(const std::string &modulePath) {
   helpModule = modulePath;
 }
 
+namespace {
+
 BOOL ShowHelpFile(const char *moduleName, const char *topicName, DWORD flags) {
   std::string folder = moduleName ? moduleName : "";
   if (!(flags & FHELP_CUSTOMPATH)) folder = ParentFolder(folder);
