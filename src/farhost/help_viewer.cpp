@@ -97,16 +97,18 @@ class HelpViewer : public Window {
     if (!topic_) return;
     int width = ContentWidth();
     for (size_t i = 0; i < topic_->lines.size(); ++i) {
-      int len = int(topic_->lines[i].text.size());
+      const std::string &text = topic_->lines[i].text;
+      int len = int(text.size());
       int start = 0;
       do {
         int n = std::min(width, len - start);
-        if (start + n < len) {  // wrap at the last blank that fits
-          int cut = int(topic_->lines[i].text.rfind(' ', size_t(start + n)));
+        if (start + n < len && text[size_t(start + n)] != ' ') {  // wrap at the last blank
+          int cut = int(text.rfind(' ', size_t(start + n - 1)));
           if (cut > start) n = cut - start + 1;
         }
         rows_.push_back(Row{int(i), start, n});
         start += n;
+        if (start < len && text[size_t(start)] == ' ' && n == width) ++start;
       } while (start < len);
     }
     top_ = std::max(0, std::min(top_, MaxTop()));

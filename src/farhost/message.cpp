@@ -105,6 +105,7 @@ int RunMessage(DWORD flags, const char *const *items, int itemsNumber, int butto
   box.Y1 = 1;
   box.X2 = w - 4;
   box.Y2 = h - 2;
+  box.Flags = DIF_SHOWAMPERSAND;
   SetData(box, title);
   for (size_t i = 0; i < lines.size(); ++i) {
     FarDialogItem &item = records[1 + i];

@@ -158,3 +158,32 @@ TEST(ModuleHelp, TopicsAndLinksResolve) {
 
 }  // namespace
 }  // namespace farhost_test
+
+namespace farhost_test {
+namespace {
+
+TEST(HelpViewer, LongLinesWrapAtBlanksInsideTheFrame) {
+  fs::path dir = fs::temp_directory_path() / "farhost-help-wrap";
+  fs::create_directories(dir);
+  {
+    std::ofstream out(dir / "Wrap.hlf", std::ios::binary);
+    // Blanks fall exactly on the width (26 columns inside a 30 column frame).
+    out << "@Contents\n$ #Wrap#\n"
+        << std::string(26, 'a') << " " << std::string(10, 'b') << " ~link~@Contents@ "
+        << std::string(40, 'c') << "\n";
+  }
+  Session session(30, 8);
+  farhost::ShowHelp(dir.string().c_str(), "Contents", FHELP_CUSTOMPATH);
+  const std::string &screen = session.backend.finalText;
+  for (int row = 1; row < 7; ++row) {
+    EXPECT_EQ('\xBA', screen[size_t(row * 31)]) << row;
+    EXPECT_EQ('\xBA', screen[size_t(row * 31 + 29)]) << row;
+  }
+  EXPECT_EQ(std::string(26, 'a'), screen.substr(31 + 2, 26));
+  EXPECT_EQ(std::string(10, 'b') + " link ", screen.substr(2 * 31 + 2, 16));
+  EXPECT_EQ(std::string(26, 'c'), screen.substr(3 * 31 + 2, 26));
+  EXPECT_EQ(std::string(14, 'c') + " ", screen.substr(4 * 31 + 2, 15));
+}
+
+}  // namespace
+}  // namespace farhost_test

@@ -117,6 +117,14 @@ TEST(MessageBox, ClickOnSecondButton) {
                                 reinterpret_cast<const char *const *>("Q\nSure?"), 0, 0));
 }
 
+TEST(MessageBox, AmpersandsShownAsTheyAre) {
+  Session session(40, 10);
+  farhost::Message(0, 0x10020, nullptr,
+                   reinterpret_cast<const char *const *>("Tom & Jerry\nSalt & pepper"), 0, 0);
+  EXPECT_NE(std::string::npos, session.backend.finalText.find(" Tom & Jerry "));
+  EXPECT_NE(std::string::npos, session.backend.finalText.find("Salt & pepper"));
+}
+
 TEST(MessageBox, LongLinesWrapWithinTheScreen) {
   Session session(40, 12);
   std::string text = "T\n" + std::string(25, 'a') + " " + std::string(20, 'b');
