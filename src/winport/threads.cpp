@@ -9,6 +9,7 @@
 // as Windows' TerminateThread does. pthread_cancel is never used: it unwinds,
 // and unwinding through machine code that a JIT compiler made aborts.
 #include <pthread.h>
+#include <sched.h>
 #include <setjmp.h>
 #include <signal.h>
 #include <time.h>
@@ -307,6 +308,10 @@ BOOL WINAPI CloseHandle(HANDLE handle) {
 }
 
 void WINAPI Sleep(DWORD milliseconds) {
+  if (milliseconds == 0) {
+    sched_yield();  // gives up the rest of the time slice, like Windows' Sleep(0)
+    return;
+  }
   timespec rest{static_cast<time_t>(milliseconds / 1000),
                 static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&rest, &rest) == -1 && errno == EINTR) {
