@@ -36,9 +36,12 @@ Dialog::Dialog(int x1, int y1, int x2, int y2, const char *helpTopic, const FarD
   for (size_t i = 0; i < items_.size(); ++i) {
     items_[i].rec = items[i];
     items_[i].rec.Data[sizeof items_[i].rec.Data - 1] = 0;
+    if (IsEdit(int(i))) items_[i].cursor = int(std::strlen(items_[i].rec.Data));
   }
   Layout();
   Place();
+  for (int i = 0; i < ItemCount(); ++i)
+    if (IsEdit(i)) KeepCursorVisible(i);
 }
 
 Dialog::~Dialog() {
@@ -252,10 +255,6 @@ void Dialog::DrawOnly() {
 int Dialog::Run(FarDialogItem *writeBack) {
   LiveDialogs().push_back(this);
   focus_ = FirstFocusable();
-  if (IsEdit(focus_)) {
-    items_[focus_].cursor = int(std::strlen(items_[focus_].rec.Data));
-    KeepCursorVisible(focus_);
-  }
   Notify(DN_INITDIALOG, 0, param_);
   started_ = true;
   Open();

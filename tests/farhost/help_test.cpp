@@ -26,8 +26,16 @@ const char *kHelp =
     "$ #Other topic#\r\n"
     "Back to ~Contents~@Contents@.\r\n";
 
+// A folder of the running test's own, so tests may run side by side.
+fs::path TestFolder(const char *kind) {
+  const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+  fs::path dir = fs::temp_directory_path() / (std::string("farhost-") + kind + "-" + info->name());
+  fs::create_directories(dir);
+  return dir;
+}
+
 fs::path HelpFolder() {
-  fs::path dir = fs::temp_directory_path() / "farhost-help-test";
+  fs::path dir = TestFolder("help");
   fs::create_directories(dir);
   std::ofstream(dir / "Test.hlf", std::ios::binary) << kHelp;
   return dir;
@@ -79,8 +87,7 @@ TEST(HelpViewer, LinksTabEnterBackspace) {
 }
 
 TEST(HelpViewer, ScrollsLongTopics) {
-  fs::path dir = fs::temp_directory_path() / "farhost-help-long";
-  fs::create_directories(dir);
+  fs::path dir = TestFolder("long");
   {
     std::ofstream out(dir / "Long.hlf", std::ios::binary);
     out << "@Contents\n$ #Long#\n";
@@ -103,8 +110,7 @@ TEST(HelpViewer, ScrollsLongTopics) {
 
 TEST(HelpViewer, MissingFileAndTopicSayWhy) {
   Session session(60, 10);
-  fs::path empty = fs::temp_directory_path() / "farhost-help-none";
-  fs::create_directories(empty);
+  fs::path empty = TestFolder("none");
   EXPECT_FALSE(farhost::ShowHelp(empty.string().c_str(), "Contents", FHELP_CUSTOMPATH));
   EXPECT_NE(std::string::npos, session.backend.finalText.find("no help file"));
   Session again(60, 10);
@@ -163,8 +169,7 @@ namespace farhost_test {
 namespace {
 
 TEST(HelpViewer, LongLinesWrapAtBlanksInsideTheFrame) {
-  fs::path dir = fs::temp_directory_path() / "farhost-help-wrap";
-  fs::create_directories(dir);
+  fs::path dir = TestFolder("wrap");
   {
     std::ofstream out(dir / "Wrap.hlf", std::ios::binary);
     // Blanks fall exactly on the width (26 columns inside a 30 column frame).

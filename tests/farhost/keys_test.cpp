@@ -1,6 +1,8 @@
 // Keys and mouse clicks: focus moves, presses and edits, as tables.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "support.hpp"
@@ -129,6 +131,30 @@ INSTANTIATE_TEST_SUITE_P(Form, KeyTable, ::testing::ValuesIn(Cases()),
                          [](const ::testing::TestParamInfo<Case> &info) {
                            return std::string(info.param.name);
                          });
+
+// Ctrl+Ins copies a plain field's text, Shift+Ins types the clipboard's
+// first line in at the cursor.
+TEST(EditClipboard, CopyThenPaste) {
+#ifndef _WIN32
+  // A clipboard store of this test's own (winport keeps it in a file).
+  std::string store = ::testing::TempDir() + "farhost-clipboard-" +
+                      ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  setenv("PARDUNE_CLIPBOARD", store.c_str(), 1);
+#endif
+  Session session(60, 20);
+  std::vector<FarDialogItem> items = Form();
+  session.backend.events = {Key(KEY_CTRL | KEY_INS),
+                            Key(KEY_HOME),
+                            Key(KEY_SHIFT | KEY_INS),
+                            Key(KEY_TAB),
+                            Key(KEY_TAB),
+                            Key(KEY_TAB),
+                            Key(KEY_TAB),
+                            Key(KEY_CTRL | 'V')};
+  farhost::DialogEx(0, -1, -1, 50, 12, nullptr, items.data(), int(items.size()), 0, 0, nullptr, 0);
+  EXPECT_STREQ("abcabc", items[1].Data);
+  EXPECT_STREQ("xyzabc", items[6].Data);
+}
 
 // A 4x4 grid of radio buttons (the colour picker's) is walked by rows and
 // columns; with DIF_MOVESELECT the focus selects.
