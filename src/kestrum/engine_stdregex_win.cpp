@@ -71,7 +71,9 @@ std::string Translate(const std::string &pattern, bool extended, bool dotAll) {
 
 }  // namespace
 
-EngineHandle WINAPI EngineCreate() { return new (std::nothrow) Engine; }
+EngineHandle WINAPI EngineCreate() {
+  return new (std::nothrow) Engine;
+}
 
 int WINAPI EngineDestroy(EngineHandle *handle) {
   if (handle == nullptr) return 0;
@@ -101,11 +103,20 @@ int WINAPI EngineSetExpression(EngineHandle handle, const char *expression, int,
   bool extended = false, dotAll = false;
   for (const char *f = close + 1; *f != '\0'; ++f) {
     switch (*f) {
-      case 'i': options |= std::regex_constants::icase; break;
-      case 'm': options |= std::regex_constants::multiline; break;
-      case 's': dotAll = true; break;
-      case 'x': extended = true; break;
-      default: return 0;
+      case 'i':
+        options |= std::regex_constants::icase;
+        break;
+      case 'm':
+        options |= std::regex_constants::multiline;
+        break;
+      case 's':
+        dotAll = true;
+        break;
+      case 'x':
+        extended = true;
+        break;
+      default:
+        return 0;
     }
   }
   try {
@@ -145,7 +156,9 @@ int WINAPI EngineParse(EngineHandle handle, const char *text, const char *from, 
   }
 }
 
-bool EngineUsesJit(EngineHandle) { return false; }
+bool EngineUsesJit(EngineHandle) {
+  return false;
+}
 
 void EngineForceInterpreter(EngineHandle, bool) {}
 
