@@ -102,10 +102,20 @@ void KestrumSetLanguage(const char *lang) {
 
 std::string KestrumRecordModule(const SubPluginRecord &record) {
   const char *path = reinterpret_cast<const char *>(record.Data);
-  return std::string(path, strnlen(path, kestrum::kPathBytes));
+  const void *end = std::memchr(path, '\0', kestrum::kPathBytes);
+  return std::string(path, end ? static_cast<const char *>(end) : path + kestrum::kPathBytes);
 }
 
 std::string KestrumRecordLanguageFile(const SubPluginRecord &record) {
   const kestrum::LanguageData *data = kestrum::DataOf(&record);
   return data ? data->file : std::string();
+}
+
+std::vector<std::string> KestrumRecordLanguageProblems(const SubPluginRecord &record) {
+  std::vector<std::string> problems;
+  const kestrum::LanguageData *data = kestrum::DataOf(&record);
+  if (!data) return problems;
+  for (const kestrum::LanguageProblem &problem : data->problems)
+    problems.push_back(data->file + ":" + std::to_string(problem.line) + ": " + problem.reason);
+  return problems;
 }

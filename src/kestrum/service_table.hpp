@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "kestrum/kestrum.hpp"
 
@@ -18,3 +19,5 @@ void KestrumSetLanguage(const char *lang);
 // it loaded (empty when none could be read).
 std::string KestrumRecordModule(const SubPluginRecord &record);
 std::string KestrumRecordLanguageFile(const SubPluginRecord &record);
+// What was wrong in that language file, one "file:line: reason" each.
+std::vector<std::string> KestrumRecordLanguageProblems(const SubPluginRecord &record);

@@ -154,6 +154,13 @@ TEST_F(ServiceTable, ABadFileStillGivesItsGoodLines) {
   SubPluginRecord record = Register();
   EXPECT_EQ(Lookup(record, "1"), "one");
   EXPECT_EQ(Lookup(record, "2"), "two");
+  const std::string file = (dir / "Pardune.lng").string();
+  const std::vector<std::string> expected = {
+      file + ":1: no '=' in line",
+      file + ":3: invalid UTF-8 shown as '?'; kept",
+      file + ":4: line too long",
+  };
+  EXPECT_EQ(KestrumRecordLanguageProblems(record), expected);
 }
 
 TEST_F(ServiceTable, ALongModulePathIsCutInTheRecord) {
