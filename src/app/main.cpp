@@ -80,6 +80,24 @@ bool CheckLanguage(const std::string &modulePath, const std::string &lang, std::
   return false;
 }
 
+// Faults in the language file are the user's to mend: named on stderr
+// (seen once the terminal is back), the texts that parsed are used.
+void ReportLanguageProblems(const std::string &modulePath, const std::string &lang) {
+  kestrum::LanguageData data;
+  std::string file = kestrum::LanguageFilePath(modulePath, lang);
+  if (!kestrum::LoadLanguageFile(file, data)) {
+    fprintf(stderr, "pardune: warning: cannot read the language file %s\n", file.c_str());
+    return;
+  }
+  const size_t kShown = 10;
+  for (size_t i = 0; i < data.problems.size() && i < kShown; ++i)
+    fprintf(stderr, "pardune: warning: %s:%d: %s\n", file.c_str(), data.problems[i].line,
+            data.problems[i].reason.c_str());
+  if (data.problems.size() > kShown)
+    fprintf(stderr, "pardune: warning: %s: %zu more problems\n", file.c_str(),
+            data.problems.size() - kShown);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -123,6 +141,7 @@ int main(int argc, char **argv) {
     return Fail(error);
   }
   KestrumSetLanguage(lang.c_str());
+  ReportLanguageProblems(modulePath, lang);
   WinportSetOemCodePage(UINT(options.codePage));
 
   int columns = options.columns ? options.columns : 80;

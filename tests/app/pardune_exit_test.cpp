@@ -128,3 +128,17 @@ TEST_F(ModuleCopy, ModuleFromTheInstallFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ModuleCopy, LanguageFileFaultsAreNamedAndTheRestIsUsed) {
+  ASSERT_TRUE(CopyFile(kBin + "/Pardune.kmx", dir_ + "/Pardune.kmx"));
+  WriteFile(dir_ + "/Pardune.lng", ReadFile(kBin + "/Pardune.lng") + "no equals sign here\n");
+  WriteFile(dir_ + "/s.txt", "screen\n");
+  ProgramResult r = RunProgram(dir_ + "/pardune", {"--script", dir_ + "/s.txt"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err.rfind("pardune: warning: " + dir_ + "/Pardune.lng:", 0), 0u) << r.err;
+  EXPECT_NE(r.out.find("Press any key"), std::string::npos) << r.out;
+}
+
+}  // namespace
