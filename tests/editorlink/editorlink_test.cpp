@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 
 #include "farhost/host_editor.hpp"
@@ -47,10 +48,20 @@ const BlockCase kBlocks[] = {
      {1, 27, 2, -3, 3}},
 };
 
+struct RemovedAtExit {
+  std::string path;
+  ~RemovedAtExit() {
+    if (!path.empty()) std::remove(path.c_str());
+  }
+};
+
 std::string TestFile() {
-  static std::string path;
+  static RemovedAtExit file;
+  std::string &path = file.path;
   if (path.empty()) {
-    path = (std::filesystem::temp_directory_path() / "pardune-editorlink-test.txt").string();
+    // Parallel test processes each write a file of their own.
+    std::string name = "pardune-editorlink-" + std::to_string(std::random_device{}()) + ".txt";
+    path = (std::filesystem::temp_directory_path() / name).string();
     std::ofstream out(path, std::ios::binary);
     // No line break after the last line: exactly kTotalLines lines.
     for (int i = 0; i < kTotalLines; ++i)

@@ -3,12 +3,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 class TempFile {
  public:
   TempFile(const std::string &name, const std::string &bytes)
-      : path_((std::filesystem::temp_directory_path() / ("pardune-" + name)).string()) {
+      : path_((std::filesystem::temp_directory_path() / (UniquePrefix() + name)).string()) {
     std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
   }
   ~TempFile() {
@@ -18,5 +19,10 @@ class TempFile {
   const char *Path() const { return path_.c_str(); }
 
  private:
+  // Tests run in parallel processes: each process gets names of its own.
+  static std::string UniquePrefix() {
+    static const std::string prefix = "pardune-" + std::to_string(std::random_device{}()) + "-";
+    return prefix;
+  }
   std::string path_;
 };
