@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -40,8 +41,8 @@ class ModuleTexts : public ::testing::Test {
  protected:
   void SetUp() override {
 #ifndef _WIN32
-    std::string registry = "/tmp/pardune-module-texts-" + std::to_string(getpid()) + ".reg";
-    setenv("PARDUNE_REGISTRY", registry.c_str(), 1);
+    registry_ = "/tmp/pardune-module-texts-" + std::to_string(getpid()) + ".reg";
+    setenv("PARDUNE_REGISTRY", registry_.c_str(), 1);
 #endif
     KestrumSetLanguage("en");
     char self[MAX_PATH + 1] = {};
@@ -63,7 +64,12 @@ class ModuleTexts : public ::testing::Test {
     Exit();
     ModuleEntry(nullptr, DLL_PROCESS_DETACH);
     KestrumSetLanguage(nullptr);
+#ifndef _WIN32
+    std::remove(registry_.c_str());
+    std::remove((registry_ + ".lock").c_str());
+#endif
   }
+  std::string registry_;
 };
 
 TEST_F(ModuleTexts, NameAndCaptions) {

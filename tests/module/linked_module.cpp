@@ -5,6 +5,7 @@
 #endif
 
 #include <cstdlib>
+#include <cstdio>
 #include <string>
 
 #include "host/host_state.hpp"
@@ -36,9 +37,14 @@ namespace {
 // Start loads the settings: they come from a registry file of the test's own.
 struct TestRegistry {
   TestRegistry() {
-    std::string path = "/tmp/pardune-module-host-test-" + std::to_string(getpid()) + ".reg";
+    path = "/tmp/pardune-module-host-test-" + std::to_string(getpid()) + ".reg";
     setenv("PARDUNE_REGISTRY", path.c_str(), 1);
   }
+  ~TestRegistry() {
+    std::remove(path.c_str());
+    std::remove((path + ".lock").c_str());
+  }
+  std::string path;
 } testRegistry;
 #endif
 
