@@ -86,6 +86,9 @@ std::unique_ptr<TerminalBackend> TerminalBackend::Open(FILE *in, FILE *out, int 
   GuardTerminal(outFd, saved, std::string(kModesOff) + backend->view_->ResetBytes(),
                 backend->wake_[1]);
   WriteAll(outFd, kModesOn, sizeof kModesOn - 1);
+  termios program;
+  if (tcgetattr(inFd, &program) == 0)
+    SetProgramTerminal(program, backend->view_->ResumeBytes() + kModesOn);
   DesktopClipboardInit(outFd);
   return backend;
 }
@@ -186,7 +189,8 @@ farhost::InputEvent TerminalBackend::Wait() {
       event.kind = farhost::InputEvent::Quit;
       return event;
     }
-    if (TakeResizeRequest()) {
+    bool repaint = TakeRepaintRequest();
+    if (TakeResizeRequest() || repaint) {
       winsize size;
       if (ioctl(out_, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
         view_->Resize(size.ws_col, size.ws_row);

@@ -1,5 +1,6 @@
 // Leaves the terminal as it was found: on a normal exit, on SIGINT, SIGTERM
-// and SIGHUP, and on a crash where the process still runs a handler.
+// and SIGHUP, while stopped, and on a crash where the process still runs a
+// handler.
 #pragma once
 
 #include <termios.h>
@@ -13,6 +14,10 @@ namespace app {
 // `wakeFd` is written when a signal asks the program to quit or the window
 // was resized.
 void GuardTerminal(int fd, const termios &saved, const std::string &resetBytes, int wakeFd);
+
+// The terminal as the program runs it, and the bytes that switch its modes
+// back on: used to take the terminal again after a stop (SIGTSTP, SIGCONT).
+void SetProgramTerminal(const termios &program, const std::string &resumeBytes);
 
 // The normal shutdown restored the terminal: the handlers stop touching it.
 void ReleaseTerminalGuard();
@@ -28,5 +33,8 @@ int QuitSignal();
 
 // A SIGWINCH arrived since the last call.
 bool TakeResizeRequest();
+
+// The program came back from a stop: the whole screen must be drawn again.
+bool TakeRepaintRequest();
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -18,7 +19,28 @@ int wakeFd = -1;
 termios savedTermios;
 char resetBytes[256];
 size_t resetLength = 0;
+termios programTermios;
+bool hasProgramTermios = false;
+char resumeBytes[256];
+size_t resumeLength = 0;
+volatile sig_atomic_t repaintRequested = 0;
 bool handlersInstalled = false;
+
+void WriteAll(const char *bytes, size_t length) {
+  size_t done = 0;
+  while (done < length) {
+    ssize_t n = write(terminalFd, bytes + done, length - done);
+    if (n <= 0) break;
+    done += size_t(n);
+  }
+}
+
+// Copies what fits into a fixed buffer (the handlers cannot allocate).
+size_t Keep(char *buffer, size_t size, const std::string &bytes) {
+  size_t length = bytes.size() < size ? bytes.size() : size;
+  std::memcpy(buffer, bytes.data(), length);
+  return length;
+}
 
 void Wake() {
   if (wakeFd >= 0) {
@@ -44,6 +66,24 @@ void OnQuitSignal(int sig) {
 void OnResize(int) {
   resizeRequested = 1;
   Wake();
+}
+
+// A stop from outside (kill -TSTP; Ctrl+Z is a key in raw mode): the shell
+// gets its terminal back, and on SIGCONT the program takes it again.
+void OnStop(int) {
+  int savedErrno = errno;
+  if (guardActive) {
+    WriteAll(resetBytes, resetLength);
+    tcsetattr(terminalFd, TCSADRAIN, &savedTermios);
+  }
+  raise(SIGSTOP);
+  if (guardActive) {
+    if (hasProgramTermios) tcsetattr(terminalFd, TCSADRAIN, &programTermios);
+    WriteAll(resumeBytes, resumeLength);
+    repaintRequested = 1;
+    Wake();
+  }
+  errno = savedErrno;
 }
 
 constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
@@ -115,8 +155,9 @@ void GuardTerminal(int fd, const termios &saved, const std::string &reset, int w
   terminalFd = fd;
   wakeFd = wake;
   savedTermios = saved;
-  resetLength = reset.size() < sizeof resetBytes ? reset.size() : sizeof resetBytes;
-  std::memcpy(resetBytes, reset.data(), resetLength);
+  resetLength = Keep(resetBytes, sizeof resetBytes, reset);
+  hasProgramTermios = false;
+  resumeLength = 0;
   quitRequested = 0;
   resizeRequested = 0;
   guardActive = 1;
@@ -127,9 +168,16 @@ void GuardTerminal(int fd, const termios &saved, const std::string &reset, int w
   Install(SIGTERM, OnQuitSignal);
   Install(SIGHUP, OnQuitSignal);
   Install(SIGWINCH, OnResize);
+  Install(SIGTSTP, OnStop);
   // winport's fault guard, installed later, passes real crashes on to these.
   InstallCrashHandlers();
   std::atexit(RestoreAtExit);
+}
+
+void SetProgramTerminal(const termios &program, const std::string &resume) {
+  programTermios = program;
+  resumeLength = Keep(resumeBytes, sizeof resumeBytes, resume);
+  hasProgramTermios = true;
 }
 
 void ReleaseTerminalGuard() {
@@ -139,12 +187,7 @@ void ReleaseTerminalGuard() {
 void EmergencyRestoreTerminal() {
   if (!guardActive) return;
   guardActive = 0;
-  size_t done = 0;
-  while (done < resetLength) {
-    ssize_t n = write(terminalFd, resetBytes + done, resetLength - done);
-    if (n <= 0) break;
-    done += size_t(n);
-  }
+  WriteAll(resetBytes, resetLength);
   tcsetattr(terminalFd, TCSAFLUSH, &savedTermios);
 }
 
@@ -153,6 +196,12 @@ bool QuitRequested() {
 }
 int QuitSignal() {
   return quitSignal;
+}
+
+bool TakeRepaintRequest() {
+  if (!repaintRequested) return false;
+  repaintRequested = 0;
+  return true;
 }
 
 bool TakeResizeRequest() {

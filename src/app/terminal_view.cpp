@@ -82,6 +82,16 @@ std::string TerminalView::ResetBytes() const {
   return bytes;
 }
 
+std::string TerminalView::ResumeBytes() const {
+  std::string bytes;
+  char *value = tigetstr("smcup");
+  if (value && value != reinterpret_cast<char *>(-1))
+    bytes += value;
+  else
+    bytes += "\x1b[?1049h";
+  return bytes;
+}
+
 short TerminalView::PairFor(int fg, int bg) {
   short &pair = pairs_[(fg + 1) * 17 + (bg + 1)];
   if (pair) return pair;
@@ -95,6 +105,9 @@ void TerminalView::Resize(int columns, int rows) {
   if (!term_) return;
   resizeterm(rows, columns);
   known_.assign(known_.size(), false);
+  // After a stop the terminal shows its cursor whatever ncurses believes.
+  curs_set(1);
+  cursorMode_ = 1;
   erase();
   clearok(curscr, TRUE);
 }

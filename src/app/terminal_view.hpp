@@ -28,8 +28,10 @@ class TerminalView {
   void Show(const farhost::Screen &screen);
   // The terminal now has this size: everything is drawn again.
   void Resize(int columns, int rows);
-  // The bytes that switch off what ncurses switched on (for a signal).
+  // The bytes that switch off what ncurses switched on (for a signal), and
+  // those that switch it on again.
   std::string ResetBytes() const;
+  std::string ResumeBytes() const;
   // Ends the ncurses session (the terminal is back in its own modes).
   void Close();
 

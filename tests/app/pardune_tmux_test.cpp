@@ -126,6 +126,28 @@ INSTANTIATE_TEST_SUITE_P(Signals, TmuxSignal,
                                          SignalCase{SIGHUP, "129\n"},
                                          SignalCase{SIGSEGV, kCrashStatus}));
 
+TEST_F(Tmux, StopGivesTheTerminalBackAndContinueTakesItAgain) {
+  Start("sh -c 'echo $$ > pardune.pid; exec \"" + kPardune + "\"'");
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Press any key") != std::string::npos; }))
+      << Capture();
+  pid_t pid = atoi(ReadFile(dir_ + "/pardune.pid").c_str());
+  ASSERT_GT(pid, 0);
+  ASSERT_EQ(kill(pid, SIGTSTP), 0);
+  EXPECT_TRUE(WaitFor([&] { return Flags() == "0 1 0 0\n"; })) << Flags();
+  EXPECT_TRUE(WaitFor([&] {
+    return ReadFile("/proc/" + std::to_string(pid) + "/stat").find(") T ") != std::string::npos;
+  }));
+  ASSERT_EQ(kill(pid, SIGCONT), 0);
+  ASSERT_TRUE(WaitFor([&] {
+    return Flags() == "1 0 1 1\n" && Capture().find("Press any key") != std::string::npos;
+  })) << Flags()
+      << Capture();
+  Tmux_({"send-keys", "Enter"});
+  ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
+  EXPECT_EQ(ReadFile(dir_ + "/status"), "0\n");
+  ExpectRestored();
+}
+
 TEST_F(Tmux, BadInputLeavesTheTerminalAlone) {
   Start("'" + kPardune + "' --codepage 1 2> err");
   ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
