@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "editor_fixture.hpp"
 #include "host/clipboard.hpp"
@@ -263,6 +264,30 @@ TEST_F(EditorTest, LoadFromHostEditorTakesTheFirstLines) {
 
   text.LoadFromHostEditor(3);  // past the end: the text stays
   EXPECT_EQ(LinesOf(text), (Strings{"", "gamma"}));
+}
+
+// A text made shorter while the focus sat on a lower row: keys must not
+// then arrive at a row that shows no line.
+TEST_F(EditorTest, ShorterTextTakesTheFocusOffRowsWithoutALine) {
+  Open(text);
+  const std::function<void()> shorten[] = {
+      [this] { text.SetText("one\ntwo"); },
+      [this] {
+        PutOnClipboard("one");
+        text.PasteAll();
+      },
+  };
+  for (const auto &make : shorten) {
+    text.SetText(Block(60, false).c_str());
+    text.MoveTo(4, 0, false);
+    ASSERT_EQ(host.focus, text.rowItems[4]);
+    make();
+    int row = text.RowOfItem(host.focus);
+    ASSERT_GE(row, 0);
+    EXPECT_LT(text.topLine + row, text.lineCount);
+    Send(text, DN_KEY, host.focus, KEY_DOWN);
+    EXPECT_INVARIANTS(text);
+  }
 }
 
 TEST_F(EditorTest, LoadWithoutAHostEditorChangesNothing) {

@@ -48,6 +48,13 @@ void LineEditor::Refresh() {
     d.SetItemText(rowItems[row], "");
     d.ShowItem(rowItems[row], false);
   }
+  // Keys go to the focused row: it must not be one that now shows no line.
+  int focused = RowOfItem(d.GetFocus());
+  if (focused >= 0 && topLine + focused >= lineCount) {
+    if (topLine + cursorRow >= lineCount)
+      cursorRow = lineCount - 1 > topLine ? lineCount - 1 - topLine : 0;
+    d.SetFocus(rowItems[cursorRow]);
+  }
   DrawRegions();
 }
 
