@@ -291,6 +291,23 @@ TEST_F(EditorTest, PadToCursorPadsTheRowNotTheLine) {
   EXPECT_EQ(host.CountOf(DM_SETTEXT), 1);
 }
 
+// A cursor beyond what an item holds pads the row to the item's 511
+// characters, no further.
+TEST_F(EditorTest, PadToCursorStopsAtTheItemsSize) {
+  Open(text);
+  Load(text, {"ab"});
+  EXPECT_INVARIANTS(text);
+  text.cursorColumn = 2000;
+  text.PadToCursor(0);
+  EXPECT_EQ(host.items[8].text, "ab" + std::string(509, ' '));
+  EXPECT_EQ(text.LineText(0), std::string("ab"));
+  std::string full(511, 'f');
+  Load(text, {full});
+  host.ClearLog();
+  text.PadToCursor(0);  // already as long as an item holds
+  EXPECT_EQ(host.CountOf(DM_SETTEXT), 0);
+}
+
 TEST_F(EditorTest, DrawDialogMarksTheEditorDrawn) {
   Open(text);
   EXPECT_INVARIANTS(text);

@@ -137,6 +137,18 @@ TEST_F(DrawingTest, EmptyRegionsAndUndrawnDialogsPaintNothing) {
   EXPECT_TRUE(host.texts.empty());
 }
 
+TEST_F(DrawingTest, AHostWithoutTheTextServicePaintsNothing) {
+  Load(text, {"abcdef"});
+  EXPECT_INVARIANTS(text);
+  text.regions[1].Set(1, 0, 3, 0);
+  host.info.Text = nullptr;
+  host.ClearLog();
+  text.DrawRegions();
+  EXPECT_FALSE(Send(text, DN_DRAWDLGITEM, 14));
+  EXPECT_EQ(host.CountOf(DM_GETITEMPOSITION), 0);
+  EXPECT_EQ(host.ScreenText(kLeft, kTop, 6), "      ");
+}
+
 TEST_F(DrawingTest, ThePaintFollowsTheLastRow) {
   Load(text, {"abcdef"});
   EXPECT_INVARIANTS(text);

@@ -146,6 +146,25 @@ TEST_F(Lifecycle, ShortRecordIsNotReadPastItsSize) {
   EXPECT_TRUE(Fake().advCalls.empty());
 }
 
+// A record without AdvControl cannot show its version: refused with message
+// 50; without Message too, refused without a box. Neither is called when null.
+TEST_F(Lifecycle, GateWithoutTheVersionService) {
+  Fake().info.AdvControl = nullptr;
+  StartModule();
+  EXPECT_EQ(TheModule().run(0, 0, 0), 0);
+  ASSERT_EQ(Fake().messageCalls.size(), 1u);
+  EXPECT_EQ(Fake().messageCalls[0].flags, 0x10021u);
+  EXPECT_EQ(Fake().messageCalls[0].text, "50");
+
+  ResetFake();
+  TheModule().reload();
+  Fake().info.AdvControl = nullptr;
+  Fake().info.Message = nullptr;
+  StartModule();
+  EXPECT_EQ(TheModule().run(0, 0, 0), 0);
+  EXPECT_TRUE(Fake().messageCalls.empty());
+}
+
 TEST_F(Lifecycle, ExitThenUnloadAndLoadAgain) {
   StartModule();
   TheModule().exit();

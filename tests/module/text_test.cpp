@@ -66,6 +66,22 @@ TEST(CopyText, SizeZeroLeavesTheDestination) {
   EXPECT_STREQ(buffer, "keep");
 }
 
+// Only -1 means "no bound"; any other size below 1 leaves no room to write.
+TEST(TextOperations, OtherNegativeSizesWriteNothing) {
+  for (int size : {-2, -1000, INT_MIN}) {
+    SCOPED_TRACE(size);
+    char buffer[8] = "keep";
+    EXPECT_EQ(CopyText(buffer, "other", size), buffer);
+    EXPECT_EQ(AppendText(buffer, "other", size), buffer);
+    EXPECT_EQ(DecodeEscapes("other", buffer, size), buffer);
+    EXPECT_EQ(FormatBounded(buffer, size, "%s", "other"), 0);
+    EXPECT_STREQ(buffer, "keep");
+  }
+  char buffer[8] = "keep";
+  EXPECT_EQ(DecodeEscapes("other", buffer, -1), buffer);  // no unbounded decoding
+  EXPECT_STREQ(buffer, "keep");
+}
+
 TEST(CopyText, SizeMinusOneCopiesWhole) {
   char buffer[64];
   std::memset(buffer, 'x', sizeof buffer);
