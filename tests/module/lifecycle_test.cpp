@@ -6,6 +6,7 @@
 
 #include "host/host_state.hpp"
 #include "host/text.hpp"
+#include "module/failing_new.hpp"
 #include "module/fake_host.hpp"
 #include "module/lifecycle_cases.hpp"
 #include "module/linked_module.hpp"
@@ -150,6 +151,42 @@ TEST_F(HostStateTest, EntryPointsBeforeStartDoNothing) {
   GetInfo(nullptr);
   Exit();
   EXPECT_TRUE(Fake().messageCalls.empty());
+}
+
+// Whichever allocation of Start fails, the module is either started whole
+// or not at all, and a later Start succeeds.
+TEST_F(HostStateTest, StartOutOfMemoryLeavesTheModuleUnstarted) {
+  int unstarted = 0;
+  for (int n = 0; n < 64; ++n) {
+    SCOPED_TRACE(n);
+    ResetFake();
+    Reload();
+    FailNothrowAllocation(n);
+    Start(&Fake().info, &Fake().table);
+    const bool allCounted = NothrowAllocations() <= n;
+    FailNothrowAllocation(-1);
+    if (Host.HostInfo) {
+      EXPECT_NE(Host.SettingsKeyPath, nullptr);
+      EXPECT_NE(Host.ModuleDirectory, nullptr);
+      EXPECT_NE(Host.EngineTable, nullptr);
+      EXPECT_EQ(Fake().registered.size(), 1u);
+      if (allCounted) break;  // no allocation of Start failed
+      continue;
+    }
+    ++unstarted;
+    EXPECT_EQ(Host.SettingsKeyPath, nullptr);
+    EXPECT_EQ(Host.ModuleDirectory, nullptr);
+    EXPECT_EQ(Host.EngineTable, nullptr);
+    EXPECT_TRUE(Fake().registered.empty());
+    EXPECT_EQ(::Run(0, 0, 0), 0);
+    SubPluginInfo info;
+    GetInfo(&info);
+    EXPECT_STREQ(info.Name, "");
+    Start(&Fake().info, &Fake().table);
+    EXPECT_NE(Host.EngineTable, nullptr);
+    EXPECT_EQ(Fake().registered.size(), 1u);
+  }
+  EXPECT_GE(unstarted, 4);  // the record, the key path, the directory, the table
 }
 
 TEST_F(HostStateTest, StartWithoutRecordsStaysQuiet) {

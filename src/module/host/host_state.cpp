@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <new>
 
 #include "host/text.hpp"
 #include "settings/settings.hpp"
@@ -96,23 +97,29 @@ extern "C" {
 void WINAPI Start(const PluginStartupInfo *info, const ::EngineTable *table) {
   if (Host.HostInfo) return;  // started once per load
 
+  // Out of memory: no exception reaches the host and nothing half-built
+  // stays behind; the module acts as not started.
+  Host.HostInfo = new (std::nothrow) PluginStartupInfo();
+  if (!Host.HostInfo) return;
   // A record shorter than ours is copied only as far as it goes; the rest
   // stays zero.
-  Host.HostInfo = new PluginStartupInfo();
   if (info) std::memcpy(Host.HostInfo, info, RecordBytes(info->StructSize));
 
-  Host.SettingsKeyPath = new char[kKeyPathSize]();
+  Host.SettingsKeyPath = new (std::nothrow) char[kKeyPathSize]();
+  if (!Host.SettingsKeyPath) return ReleaseHostState();
   CopyText(Host.SettingsKeyPath, Host.HostInfo->RootKey, kKeyPathBound);
   AppendText(Host.SettingsKeyPath, "\\", kKeyPathBound);
   AppendText(Host.SettingsKeyPath, "Pardune", kKeyPathBound);
 
-  Host.ModuleDirectory = new char[kDirectorySize]();
+  Host.ModuleDirectory = new (std::nothrow) char[kDirectorySize]();
+  if (!Host.ModuleDirectory) return ReleaseHostState();
   DWORD length = GetModuleFileNameA(Host.InstanceHandle, Host.ModuleDirectory, kFileNameSize);
   if (length > kFileNameSize) length = kFileNameSize;
   Host.ModuleDirectory[length] = '\0';
   CutToDirectory(Host.ModuleDirectory);
 
-  Host.EngineTable = new ::EngineTable();
+  Host.EngineTable = new (std::nothrow)::EngineTable();
+  if (!Host.EngineTable) return ReleaseHostState();
   if (table) std::memcpy(Host.EngineTable, table, sizeof(::EngineTable));
 
   if (Host.EngineTable->Register)

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "host/host_state.hpp"
 
@@ -49,8 +50,9 @@ void ReleaseFormatBuffer() {
 
 bool SetUpFormatBuffer() {
   std::atexit(ReleaseFormatBuffer);
-  formatBuffer.text = new char[kFormatBufferSize];
-  formatBuffer.text[0] = '\0';
+  // Without a buffer every call gives the empty text.
+  formatBuffer.text = new (std::nothrow) char[kFormatBufferSize];
+  if (formatBuffer.text) formatBuffer.text[0] = '\0';
   InitializeCriticalSection(&formatBuffer.lock);
   return true;
 }
