@@ -340,10 +340,10 @@ RegDocument ParseRegistry(const std::string &input) {
     bool last = end == std::string::npos;
     if (last) end = text.size();
     std::string line = text.substr(at, end - at);
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-      if (!last) doc.crlf = true;
-    }
+    // Every CR before the line feed belongs to the line break ("\r\r\n" from
+    // a twice-converted file); one kept would end the line when written back.
+    if (!line.empty() && line.back() == '\r' && !last) doc.crlf = true;
+    while (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(line);
     at = end + 1;
   }

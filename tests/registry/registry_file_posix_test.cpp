@@ -152,6 +152,28 @@ TEST_F(RegistryFile, HandEditedFileIsRead) {
   EXPECT_EQ(2, QueryInt(key, "Twice"));
 }
 
+// A file whose line breaks were converted twice ("\r\r\n"), its last line
+// without a line feed: every CR is part of the break, so the values read and
+// a change writes each line back once with one CRLF.
+TEST_F(RegistryFile, ExtraCarriageReturnsBelongToTheLineBreak) {
+  scratch.WriteFile(
+      "REGEDIT4\r\r\n"
+      "\r\r\n"
+      "[HKEY_CURRENT_USER\\S]\r\r\n"
+      "\"OnFly\"=dword:5\r\r\n"
+      "; note\r\r");
+  EXPECT_EQ(5, QueryInt("S", "OnFly"));
+  HKEY key = Create("S", KEY_WRITE);
+  SetInt(key, "Other", 1);
+  RegCloseKey(key);
+  std::string text = scratch.ReadFile();
+  EXPECT_EQ(std::string::npos, text.find("\r\r")) << text;
+  EXPECT_NE(std::string::npos, text.find("\"OnFly\"=dword:5\r\n")) << text;
+  EXPECT_NE(std::string::npos, text.find("; note\r\n")) << text;
+  EXPECT_EQ(2u, DirEntries().size()) << "nothing kept aside as damaged";
+  EXPECT_EQ(5, QueryInt("S", "OnFly"));
+}
+
 TEST_F(RegistryFile, OverlongValuesRoundTrip) {
   std::vector<BYTE> big(200000);
   for (size_t i = 0; i < big.size(); ++i) big[i] = BYTE(i * 7 + 3);
