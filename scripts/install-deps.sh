@@ -6,7 +6,7 @@ what=${1:-test}
 sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 run_pkgs=(build-essential cmake ninja-build pkg-config libpcre2-dev libncurses-dev)
-test_pkgs=(googletest libgtest-dev libbenchmark-dev tmux clang mingw-w64 wine wine32:i386 xxd)
+test_pkgs=(googletest libgtest-dev libbenchmark-dev tmux clang libclang-rt-14-dev mingw-w64 wine wine32:i386 xxd)
 
 pkgs=("${run_pkgs[@]}")
 [ "$what" = test ] && pkgs+=("${test_pkgs[@]}")

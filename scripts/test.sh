@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the linux, asan and win32 presets and runs
-# every test (the Windows suite under wine).
+# every test (the Windows suite under wine), then each fuzz target briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
@@ -18,4 +18,6 @@ for preset in linux asan win32; do
   echo "=== $preset: test"
   ctest --preset "$preset" -j "$jobs" || status=1
 done
+echo "=== fuzz: every target for 10 s"
+scripts/fuzz.sh 10 || status=1
 exit $status
