@@ -383,7 +383,10 @@ RegDocument ParseRegistry(const std::string &input) {
         ++doc.badLines;
         continue;
       }
-      std::string inner = Trim(t.substr(1, close - 1));
+      // Blanks before "]" end the last key name, as they do when it is written.
+      size_t first = 1;
+      SkipBlanks(t, first);
+      std::string inner = t.substr(first, close - first);
       bool remove = !inner.empty() && inner[0] == '-';
       if (!NormalPath(remove ? inner.substr(1) : inner, path)) {
         ++doc.badLines;

@@ -174,6 +174,23 @@ TEST_F(RegistryFile, ExtraCarriageReturnsBelongToTheLineBreak) {
   EXPECT_EQ(5, QueryInt("S", "OnFly"));
 }
 
+// Blanks at the end of a key name are part of it: read as written, and
+// written back the same.
+TEST_F(RegistryFile, KeyNamesKeepTheirTrailingBlanks) {
+  scratch.WriteFile("REGEDIT4\n\n[ HKEY_CURRENT_USER\\S\\Spaced \t]\n\"OnFly\"=dword:5\n");
+  EXPECT_EQ(5, QueryInt("S\\Spaced \t", "OnFly"));
+  EXPECT_EQ(-12345, QueryInt("S\\Spaced", "OnFly"));
+  HKEY key = Create("S\\Spaced \t", KEY_WRITE);
+  SetInt(key, "Other", 1);
+  RegCloseKey(key);
+  std::string text = scratch.ReadFile();
+  EXPECT_NE(std::string::npos, text.find("[HKEY_CURRENT_USER\\S\\Spaced \t]\n")) << text;
+  scratch.WriteFile("\n" + text);  // read again from the file
+  EXPECT_EQ(5, QueryInt("S\\Spaced \t", "OnFly"));
+  EXPECT_EQ(1, QueryInt("S\\Spaced \t", "Other"));
+  EXPECT_EQ(2u, DirEntries().size()) << "nothing kept aside as damaged";
+}
+
 TEST_F(RegistryFile, OverlongValuesRoundTrip) {
   std::vector<BYTE> big(200000);
   for (size_t i = 0; i < big.size(); ++i) big[i] = BYTE(i * 7 + 3);
