@@ -68,8 +68,8 @@ farhost::InputEvent FuzzInputBackend::Wait() {
       }
       default:
         event.kind = farhost::InputEvent::Resize;
-        event.x = 20 + bytes_.Below(141);
-        event.y = 8 + bytes_.Below(53);
+        event.x = 1 + bytes_.Below(200);
+        event.y = 1 + bytes_.Below(80);
         FuzzTrace("resize %d %d", event.x, event.y);
         return event;
     }
