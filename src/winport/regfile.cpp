@@ -411,7 +411,9 @@ RegDocument ParseRegistry(const std::string &input) {
     std::string raw = line, logical = t, name;
     size_t data = 0;
     bool hex = ParseValueName(t, data, name) && StartsWithNoCase(t, data, "hex");
-    while (hex && logical.back() == '\\' && i + 1 < lines.size()) {
+    // A backslash in a comment does not continue the data.
+    while (hex && logical.back() == '\\' && logical.find(';', data) == std::string::npos &&
+           i + 1 < lines.size()) {
       logical.pop_back();
       ++i;
       raw += '\n';

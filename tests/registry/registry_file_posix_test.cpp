@@ -191,6 +191,28 @@ TEST_F(RegistryFile, KeyNamesKeepTheirTrailingBlanks) {
   EXPECT_EQ(2u, DirEntries().size()) << "nothing kept aside as damaged";
 }
 
+// A comment that ends in a backslash does not continue a hex value: the
+// line after it stays a line of its own, also a value added there.
+TEST_F(RegistryFile, BackslashInACommentContinuesNothing) {
+  scratch.WriteFile(
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\S]\n"
+      "\"Blob\"=hex:01,02 ; ends in a backslash \\\n"
+      "\"OnFly\"=dword:5\n");
+  EXPECT_EQ(5, QueryInt("S", "OnFly"));
+  HKEY key = Create("S", KEY_WRITE);
+  ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key, "OnFly"));
+  SetInt(key, "Other", 1);
+  RegCloseKey(key);
+  std::string text = scratch.ReadFile();
+  EXPECT_NE(std::string::npos, text.find("backslash \\\n\"Other\"=dword:00000001\n")) << text;
+  scratch.WriteFile("\n" + text);  // read again from the file
+  EXPECT_EQ(1, QueryInt("S", "Other"));
+  std::vector<unsigned char> data;
+  DWORD type = 0;
+  ASSERT_EQ(ERROR_SUCCESS, Query("S", "Blob", data, type));
+  EXPECT_EQ((std::vector<unsigned char>{1, 2}), data);
+}
+
 TEST_F(RegistryFile, OverlongValuesRoundTrip) {
   std::vector<BYTE> big(200000);
   for (size_t i = 0; i < big.size(); ++i) big[i] = BYTE(i * 7 + 3);
