@@ -7,6 +7,10 @@ scripts/install-deps.sh test
 jobs=$(nproc)
 
 status=0
+passed=0
+failed=0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
 for preset in linux asan win32; do
   echo "=== $preset: build"
   cmake --preset "$preset" >/dev/null
@@ -16,8 +20,19 @@ for preset in linux asan win32; do
     WINEPREFIX="$PWD/build/win32/wineprefix" WINEDEBUG=-all wineboot -i >/dev/null 2>&1 || true
   fi
   echo "=== $preset: test"
-  ctest --preset "$preset" -j "$jobs" || status=1
+  ctest --preset "$preset" -j "$jobs" | tee "$log" || status=1
+  # "100% tests passed, 0 tests failed out of 750"
+  summary=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -n "$summary" ]; then
+    f=${summary%% *}
+    n=${summary##* }
+    passed=$((passed + n - f))
+    failed=$((failed + f))
+  else
+    status=1
+  fi
 done
 echo "=== fuzz: every target for 10 s"
-scripts/fuzz.sh 10 || status=1
+if scripts/fuzz.sh 10; then passed=$((passed + 1)); else failed=$((failed + 1)); status=1; fi
+echo "tests: $passed passed, $failed failed"
 exit $status
