@@ -139,29 +139,11 @@ namespace {
 // separators joined to the frame with a centred status, a centred group.
 TEST(DrawGolden, TesterLayout) {
   Session session(80, 25);
-  std::vector<FarDialogItem> items;
-  items.push_back(MakeItem(DI_DOUBLEBOX, 3, 1, 73, 21, 0, "Regular expression tester"));
-  items.push_back(MakeItem(DI_TEXT, 13, 2, 0, 0, 0, "* Pos: 5:3(of 10)"));
-  items.push_back(MakeItem(DI_TEXT, 0, 3, 0, 3, 0x10200, ""));
-  const char *left[] = {"&Paste", "&Copy", "&Load", "&Unmark"};
-  for (int i = 0; i < 4; ++i) items.push_back(MakeItem(DI_BUTTON, 5, 4 + i, 0, 0, 0x8000, left[i]));
-  items.push_back(MakeItem(DI_TEXT, 5, 2, 0, 0, 0, "Text"));
-  for (int i = 0; i < 6; ++i)
-    items.push_back(
-        MakeItem(DI_EDIT, 13, 4 + i, 72, 4 + i, 0x20000, i < 2 ? "quick brown" : "", 0, i == 0));
-  items.push_back(MakeItem(DI_TEXT, -1, 10, -1, 10, 0x10200, "Match at 1:1"));
-  items.push_back(MakeItem(DI_TEXT, 13, 11, 0, 0, 0, "  Pos: 1:1(of 1)"));
-  items.push_back(MakeItem(DI_TEXT, 1, 12, 1, 12, 0x10200, ""));
-  const char *right[] = {"P&aste", "Cop&y", "Unmar&k", "&Find", "Ne&xt"};
-  const int rows[] = {13, 14, 15, 17, 18};
-  for (int i = 0; i < 5; ++i)
-    items.push_back(MakeItem(DI_BUTTON, 5, rows[i], 0, 0, 0x8000, right[i]));
-  items.push_back(MakeItem(DI_TEXT, 5, 11, 0, 0, 0, "RegExp"));
-  for (int i = 0; i < 6; ++i)
-    items.push_back(MakeItem(DI_EDIT, 13, 13 + i, 72, 13 + i, 0x20000, i == 0 ? "(qu\\w+)" : ""));
-  items.push_back(MakeItem(DI_TEXT, -1, 19, -1, 19, 0x10200, ""));
-  items.push_back(MakeItem(DI_BUTTON, 0, 20, 0, 0, 0x4000, "&Options"));
-  items.push_back(MakeItem(DI_BUTTON, 0, 20, 0, 0, 0x4000, "Clo&se"));
+  test_support::TesterTexts texts = {{"quick brown", "quick brown", "", "", "", ""},
+                                     {"(qu\\w+)", "", "", "", "", ""},
+                                     "Match at 1:1",
+                                     0};
+  std::vector<FarDialogItem> items = test_support::TesterLayout(texts);
   ASSERT_EQ(32u, items.size());
   EXPECT_EQ(-1, RunDialog(77, 23, items));
   ExpectGolden("tester", session.backend.finalText, session.backend.finalAttributes);
