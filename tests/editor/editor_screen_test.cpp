@@ -9,10 +9,13 @@
 #include "farhost/host_editor.hpp"
 #include "farhost/screen.hpp"
 #include "host/editor_link.hpp"
+#include "support/golden.hpp"
 #include "test_dialog.hpp"
 
 namespace {
 
+using test_support::ExpectGolden;
+using test_support::ScreenDump;
 using Strings = std::vector<std::string>;
 
 // Row r of the text editor starts at screen (14, 5 + r); the expression
@@ -71,7 +74,8 @@ TEST(EditorScreen, RegionsOverTheRows) {
   Shown = &t;
   EXPECT_INVARIANTS(t.text);
   EXPECT_INVARIANTS(t.expression);
-  ExpectGolden("regions", ScreenDump(t.backend.finalText, t.backend.finalAttributes));
+  ExpectGolden(EDITOR_GOLDEN_DIR, "regions",
+               ScreenDump(t.backend.finalText, t.backend.finalAttributes));
 }
 
 TEST(EditorScreen, NothingIsPaintedBeforeTheDialogIsDrawn) {
@@ -117,7 +121,8 @@ TEST(EditorScreen, LongTextsAndTheirPositionLines) {
   EXPECT_EQ(Trimmed(ScreenRow(kRowX, kTextRowY, 20)), "text 55");
   EXPECT_EQ(Trimmed(ScreenRow(kRowX, kTextRowY + 5, 20)), "text 60");
   EXPECT_EQ(Trimmed(ScreenRow(kRowX, kExpressionRowY + 5, 20)), "expr 6");
-  ExpectGolden("long_texts", ScreenDump(t.backend.finalText, t.backend.finalAttributes));
+  ExpectGolden(EDITOR_GOLDEN_DIR, "long_texts",
+               ScreenDump(t.backend.finalText, t.backend.finalAttributes));
 }
 
 TEST(EditorScreen, TypingIsReadBackFromTheRow) {

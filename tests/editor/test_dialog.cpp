@@ -1,33 +1,11 @@
 #include "test_dialog.hpp"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-
 #include "farhost/farhost.hpp"
 #include "farhost/screen.hpp"
 #include "host/host_state.hpp"
+#include "support/dialog_items.hpp"
 
 static TestDialog *Running = nullptr;
-
-farhost::InputEvent ScriptBackend::Wait() {
-  farhost::InputEvent event;
-  if (events.empty()) {
-    if (finalText.empty()) {
-      finalText = farhost::TheScreen().TextDump();
-      finalAttributes = farhost::TheScreen().AttributeDump();
-    }
-    event.kind = farhost::InputEvent::Quit;
-    return event;
-  }
-  event = events.front();
-  events.pop_front();
-  return event;
-}
 
 StandInHost::StandInHost() : info(farhost::MakeStartupInfo(nullptr)), previous(Host.HostInfo) {
   Host.HostInfo = &info;
@@ -48,45 +26,34 @@ TestDialog::~TestDialog() {
   farhost::SetBackend(nullptr);
 }
 
-static FarDialogItem Item(int type, int x1, int y1, int x2, int y2, DWORD flags, const char *text) {
-  FarDialogItem item;
-  memset(&item, 0, sizeof item);
-  item.Type = type;
-  item.X1 = x1;
-  item.Y1 = y1;
-  item.X2 = x2;
-  item.Y2 = y2;
-  item.Flags = flags;
-  snprintf(item.Data, sizeof item.Data, "%s", text);
-  return item;
-}
+using test_support::MakeItem;
 
 std::vector<FarDialogItem> TestDialog::Items() const {
   const DWORD separator = DIF_SEPARATOR | DIF_BOXCOLOR;
   std::vector<FarDialogItem> items = {
-      Item(DI_DOUBLEBOX, 3, 1, 73, 21, 0, "Expression tester"),
-      Item(DI_TEXT, 13, 2, 0, 0, 0, ""),
-      Item(DI_TEXT, 0, 3, 0, 3, separator, ""),
-      Item(DI_BUTTON, 5, 4, 0, 0, DIF_NOBRACKETS, "&Paste"),
-      Item(DI_BUTTON, 5, 5, 0, 0, DIF_NOBRACKETS, "&Copy"),
-      Item(DI_BUTTON, 5, 6, 0, 0, DIF_NOBRACKETS, "&Load"),
-      Item(DI_BUTTON, 5, 7, 0, 0, DIF_NOBRACKETS, "&Mark"),
-      Item(DI_TEXT, 5, 2, 0, 0, 0, "&Text"),
+      MakeItem(DI_DOUBLEBOX, 3, 1, 73, 21, 0, "Expression tester"),
+      MakeItem(DI_TEXT, 13, 2, 0, 0, 0, ""),
+      MakeItem(DI_TEXT, 0, 3, 0, 3, separator, ""),
+      MakeItem(DI_BUTTON, 5, 4, 0, 0, DIF_NOBRACKETS, "&Paste"),
+      MakeItem(DI_BUTTON, 5, 5, 0, 0, DIF_NOBRACKETS, "&Copy"),
+      MakeItem(DI_BUTTON, 5, 6, 0, 0, DIF_NOBRACKETS, "&Load"),
+      MakeItem(DI_BUTTON, 5, 7, 0, 0, DIF_NOBRACKETS, "&Mark"),
+      MakeItem(DI_TEXT, 5, 2, 0, 0, 0, "&Text"),
   };
-  for (int y = 4; y <= 9; y++) items.push_back(Item(DI_EDIT, 13, y, 72, y, DIF_EDITOR, ""));
-  items.push_back(Item(DI_TEXT, -1, 10, -1, 10, separator, ""));
-  items.push_back(Item(DI_TEXT, 13, 11, 0, 0, 0, ""));
-  items.push_back(Item(DI_TEXT, 1, 12, 1, 12, separator, ""));
-  items.push_back(Item(DI_BUTTON, 5, 13, 0, 0, DIF_NOBRACKETS, "P&aste"));
-  items.push_back(Item(DI_BUTTON, 5, 14, 0, 0, DIF_NOBRACKETS, "C&opy"));
-  items.push_back(Item(DI_BUTTON, 5, 15, 0, 0, DIF_NOBRACKETS, "Ma&rk"));
-  items.push_back(Item(DI_BUTTON, 5, 17, 0, 0, DIF_NOBRACKETS, "&Set"));
-  items.push_back(Item(DI_BUTTON, 5, 18, 0, 0, DIF_NOBRACKETS, "&Next"));
-  items.push_back(Item(DI_TEXT, 5, 11, 0, 0, 0, "&Expr"));
-  for (int y = 13; y <= 18; y++) items.push_back(Item(DI_EDIT, 13, y, 72, y, DIF_EDITOR, ""));
-  items.push_back(Item(DI_TEXT, -1, 19, -1, 19, separator, ""));
-  items.push_back(Item(DI_BUTTON, 0, 20, 0, 0, DIF_CENTERGROUP, "&Options"));
-  items.push_back(Item(DI_BUTTON, 0, 20, 0, 0, DIF_CENTERGROUP, "C&lose"));
+  for (int y = 4; y <= 9; y++) items.push_back(MakeItem(DI_EDIT, 13, y, 72, y, DIF_EDITOR, ""));
+  items.push_back(MakeItem(DI_TEXT, -1, 10, -1, 10, separator, ""));
+  items.push_back(MakeItem(DI_TEXT, 13, 11, 0, 0, 0, ""));
+  items.push_back(MakeItem(DI_TEXT, 1, 12, 1, 12, separator, ""));
+  items.push_back(MakeItem(DI_BUTTON, 5, 13, 0, 0, DIF_NOBRACKETS, "P&aste"));
+  items.push_back(MakeItem(DI_BUTTON, 5, 14, 0, 0, DIF_NOBRACKETS, "C&opy"));
+  items.push_back(MakeItem(DI_BUTTON, 5, 15, 0, 0, DIF_NOBRACKETS, "Ma&rk"));
+  items.push_back(MakeItem(DI_BUTTON, 5, 17, 0, 0, DIF_NOBRACKETS, "&Set"));
+  items.push_back(MakeItem(DI_BUTTON, 5, 18, 0, 0, DIF_NOBRACKETS, "&Next"));
+  items.push_back(MakeItem(DI_TEXT, 5, 11, 0, 0, 0, "&Expr"));
+  for (int y = 13; y <= 18; y++) items.push_back(MakeItem(DI_EDIT, 13, y, 72, y, DIF_EDITOR, ""));
+  items.push_back(MakeItem(DI_TEXT, -1, 19, -1, 19, separator, ""));
+  items.push_back(MakeItem(DI_BUTTON, 0, 20, 0, 0, DIF_CENTERGROUP, "&Options"));
+  items.push_back(MakeItem(DI_BUTTON, 0, 20, 0, 0, DIF_CENTERGROUP, "C&lose"));
   return items;
 }
 
@@ -101,10 +68,7 @@ int TestDialog::Run(EditorLink *link) {
 }
 
 void TestDialog::Key(DWORD key) {
-  farhost::InputEvent event;
-  event.kind = farhost::InputEvent::Key;
-  event.key = key;
-  backend.events.push_back(event);
+  backend.events.push_back(test_support::Key(key));
 }
 
 void TestDialog::Keys(const std::string &typed) {
@@ -141,47 +105,4 @@ LONG_PTR TestDialog::Own(int message, int param1, LONG_PTR param2) {
       break;
   }
   return info.DefDlgProc(dialog.handle, message, param1, param2);
-}
-
-std::string ScreenDump(const std::string &text, const std::string &attributes) {
-  static const struct {
-    unsigned char oem;
-    const char *utf8;
-  } glyphs[] = {
-      {0xC4, "─"}, {0xB3, "│"}, {0xDA, "┌"}, {0xBF, "┐"}, {0xC0, "└"}, {0xD9, "┘"},
-      {0xC3, "├"}, {0xB4, "┤"}, {0xCD, "═"}, {0xBA, "║"}, {0xC9, "╔"}, {0xBB, "╗"},
-      {0xC8, "╚"}, {0xBC, "╝"}, {0xC7, "╟"}, {0xB6, "╢"},
-  };
-  std::string out;
-  for (unsigned char c : text) {
-    const char *glyph = nullptr;
-    for (const auto &g : glyphs)
-      if (g.oem == c) glyph = g.utf8;
-    if (glyph) {
-      out += glyph;
-    } else if (c == '\n' || (c >= 0x20 && c < 0x7F)) {
-      out += static_cast<char>(c);
-    } else {
-      char hex[8];
-      snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    }
-  }
-  return out + "-- attributes --\n" + attributes;
-}
-
-void ExpectGolden(const std::string &name, const std::string &dump) {
-  std::string path = std::string(EDITOR_GOLDEN_DIR) + "/" + name + ".txt";
-  const char *update = getenv("PARDUNE_UPDATE_GOLDEN");
-  if (update && *update == '1') {
-    std::ofstream out(path, std::ios::binary);
-    out << dump;
-    ASSERT_TRUE(out.good()) << "cannot write " << path;
-    return;
-  }
-  std::ifstream in(path, std::ios::binary);
-  ASSERT_TRUE(in.is_open()) << "no golden " << path << " (PARDUNE_UPDATE_GOLDEN=1 writes it)";
-  std::stringstream expected;
-  expected << in.rdbuf();
-  EXPECT_EQ(expected.str(), dump) << "golden " << name;
 }

@@ -5,27 +5,15 @@
 
 #include <windows.h>
 
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "editor/status_editors.hpp"
 #include "far170/plugin.hpp"
-#include "farhost/backend.hpp"
+#include "support/queue_backend.hpp"
 
 class EditorLink;
-
-// Feeds events, and keeps the screen as it was when input ran out.
-class ScriptBackend : public farhost::Backend {
- public:
-  void Show(const farhost::Screen &) override { shows++; }
-  farhost::InputEvent Wait() override;
-
-  std::deque<farhost::InputEvent> events;
-  std::string finalText, finalAttributes;
-  int shows = 0;
-};
 
 // The stand-in's startup record as the module's host, for as long as it lives.
 struct StandInHost {
@@ -46,7 +34,7 @@ struct TestDialog {
 
   StandInHost host;  // first: the editors ask it for their selection colour
   PluginStartupInfo &info = host.info;
-  ScriptBackend backend;
+  test_support::QueueBackend backend;
   DialogHandle dialog;
   ExaminedTextEditor text;
   ExpressionEditor expression;
@@ -59,7 +47,3 @@ struct TestDialog {
   static LONG_PTR WINAPI Proc(HANDLE handle, int message, int param1, LONG_PTR param2);
   LONG_PTR Own(int message, int param1, LONG_PTR param2);
 };
-
-// Screen text with the box characters as Unicode, then the attributes.
-std::string ScreenDump(const std::string &text, const std::string &attributes);
-void ExpectGolden(const std::string &name, const std::string &dump);
