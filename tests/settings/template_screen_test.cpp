@@ -2,82 +2,16 @@
 // the screen it draws, and the states the expansion handed over.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <deque>
-#include <fstream>
-#include <sstream>
-#include <string>
-
 #include "dialogs/compact_template.hpp"
-#include "farhost/backend.hpp"
 #include "farhost/farhost.hpp"
 #include "settings/module_state.hpp"
+#include "support/golden.hpp"
+#include "support/queue_backend.hpp"
 
 namespace {
 
-// Gives the queued keys, then ends input; the screen is kept as it stood
-// when input ran out.
-class Headless : public farhost::Backend {
- public:
-  void Show(const farhost::Screen &) override {}
-  farhost::InputEvent Wait() override {
-    farhost::InputEvent event;
-    if (!keys.empty()) {
-      event.kind = farhost::InputEvent::Key;
-      event.key = keys.front();
-      keys.pop_front();
-      return event;
-    }
-    if (text.empty()) {
-      text = farhost::TheScreen().TextDump();
-      attributes = farhost::TheScreen().AttributeDump();
-    }
-    event.kind = farhost::InputEvent::Quit;
-    return event;
-  }
-  std::deque<DWORD> keys;
-  std::string text, attributes;
-};
-
-// Box characters of the OEM code page as Unicode; other high bytes as \xNN.
-std::string Readable(const std::string &oem) {
-  static const struct {
-    unsigned char oem;
-    const char *utf8;
-  } glyphs[] = {{0xC9, "╔"}, {0xBB, "╗"}, {0xC8, "╚"}, {0xBC, "╝"}, {0xCD, "═"}, {0xBA, "║"},
-                {0xDA, "┌"}, {0xBF, "┐"}, {0xC0, "└"}, {0xD9, "┘"}, {0xC4, "─"}, {0xB3, "│"},
-                {0xC7, "╟"}, {0xB6, "╢"}, {0xC3, "├"}, {0xB4, "┤"}, {0xB0, "░"}, {0xDB, "█"}};
-  std::string out;
-  for (unsigned char c : oem) {
-    const char *glyph = nullptr;
-    for (const auto &g : glyphs)
-      if (g.oem == c) glyph = g.utf8;
-    if (glyph) {
-      out += glyph;
-    } else if (c >= 0x80 || (c < 0x20 && c != '\n')) {
-      char hex[8];
-      std::snprintf(hex, sizeof hex, "\\x%02X", c);
-      out += hex;
-    } else {
-      out += char(c);
-    }
-  }
-  return out;
-}
-
-void ExpectGolden(const std::string &name, const std::string &actual) {
-  std::string path = std::string(SETTINGS_GOLDEN_DIR) + "/" + name + ".txt";
-  const char *update = std::getenv("PARDUNE_UPDATE_GOLDEN");
-  if (update && *update == '1') {
-    std::ofstream(path, std::ios::binary) << actual;
-    return;
-  }
-  std::ifstream in(path, std::ios::binary);
-  ASSERT_TRUE(in.good()) << "missing " << path;
-  std::stringstream expected;
-  expected << in.rdbuf();
-  EXPECT_EQ(expected.str(), actual) << name;
-}
+using test_support::Key;
+using test_support::Readable;
 
 enum { kTitle = 26, kFirst = 27, kSecond = 28, kNote = 29, kSave = 3, kCancel = 4 };
 
@@ -116,17 +50,19 @@ class TemplateScreen : public ::testing::Test {
   }
 
   ModuleState state;
-  Headless backend;
+  test_support::QueueBackend backend;
   FarDialogItem items[kItems + 1];
 };
 
 TEST_F(TemplateScreen, Drawn) {
   EXPECT_EQ(-1, Show());
-  ExpectGolden("template_dialog", Readable(backend.text) + "\n" + backend.attributes);
+  test_support::ExpectGolden(SETTINGS_GOLDEN_DIR, "template_dialog",
+                             Readable(backend.finalText) + "\n" + backend.finalAttributes);
 }
 
 TEST_F(TemplateScreen, DefaultButtonAndStatesReachTheHost) {
-  backend.keys = {KEY_SPACE, KEY_ENTER};  // toggle the focused box, then the default button
+  backend.events = {Key(KEY_SPACE),
+                    Key(KEY_ENTER)};  // toggle the focused box, then the default button
   EXPECT_EQ(7, Show());
   EXPECT_EQ(1, items[1].Selected);
   EXPECT_EQ(1, items[2].Selected);
