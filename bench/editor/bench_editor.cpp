@@ -13,8 +13,11 @@
 #include "farhost/farhost.hpp"
 #include "farhost/screen.hpp"
 #include "host/host_state.hpp"
+#include "support/dialog_items.hpp"
 
 namespace {
+
+using test_support::MakeItem;
 
 char ItemTexts[32][512];
 SMALL_RECT ItemRects[32];
@@ -124,27 +127,15 @@ LONG_PTR WINAPI StandInProc(HANDLE handle, int message, int param1, LONG_PTR par
   return answer;
 }
 
-FarDialogItem Item(int type, int x1, int y1, int x2, int y2, DWORD flags) {
-  FarDialogItem item;
-  memset(&item, 0, sizeof item);
-  item.Type = type;
-  item.X1 = x1;
-  item.Y1 = y1;
-  item.X2 = x2;
-  item.Y2 = y2;
-  item.Flags = flags;
-  return item;
-}
-
 void RepaintFullEditorOnStandIn(benchmark::State &state) {
   PluginStartupInfo info = farhost::MakeStartupInfo(nullptr);
   Host.HostInfo = &info;
   farhost::TheScreen().Resize(80, 25);
-  std::vector<FarDialogItem> items = {Item(DI_DOUBLEBOX, 3, 1, 73, 21, 0),
-                                      Item(DI_TEXT, 13, 2, 0, 0, 0)};
-  for (int i = 2; i < 8; i++) items.push_back(Item(DI_TEXT, 5, 2 + i, 0, 0, 0));
-  for (int y = 4; y <= 9; y++) items.push_back(Item(DI_EDIT, 13, y, 72, y, DIF_EDITOR));
-  items.push_back(Item(DI_TEXT, -1, 10, -1, 10, DIF_SEPARATOR | DIF_BOXCOLOR));
+  std::vector<FarDialogItem> items = {MakeItem(DI_DOUBLEBOX, 3, 1, 73, 21, 0),
+                                      MakeItem(DI_TEXT, 13, 2, 0, 0, 0)};
+  for (int i = 2; i < 8; i++) items.push_back(MakeItem(DI_TEXT, 5, 2 + i, 0, 0, 0));
+  for (int y = 4; y <= 9; y++) items.push_back(MakeItem(DI_EDIT, 13, y, 72, y, DIF_EDITOR));
+  items.push_back(MakeItem(DI_TEXT, -1, 10, -1, 10, DIF_SEPARATOR | DIF_BOXCOLOR));
 
   ExaminedTextEditor text;
   StandInRun run = {&state, &text, DialogHandle(), false};
