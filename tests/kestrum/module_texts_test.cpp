@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -16,14 +16,9 @@
 #include "host/host_state.hpp"
 #include "host/text.hpp"
 #include "kestrum/service_table.hpp"
+#include "support/test_files.hpp"
 
 namespace {
-
-#ifdef _WIN32
-const char kSeparator = '\\';
-#else
-const char kSeparator = '/';
-#endif
 
 std::string shownBox;
 
@@ -45,10 +40,7 @@ class ModuleTexts : public ::testing::Test {
     setenv("PARDUNE_REGISTRY", registry_.c_str(), 1);
 #endif
     KestrumSetLanguage("en");
-    char self[MAX_PATH + 1] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string module(self);
-    module = module.substr(0, module.rfind(kSeparator) + 1) + "Pardune.kmx";
+    std::string module = BesideTestProgram("Pardune.kmx");
 
     PluginStartupInfo info;
     std::memset(&info, 0, sizeof info);

@@ -10,23 +10,14 @@
 #include <vector>
 
 #include "kestrum/language.hpp"
+#include "support/test_files.hpp"
 
 namespace {
 
-#ifdef _WIN32
-const char kSeparator = '\\';
-#else
-const char kSeparator = '/';
-#endif
-
 // Pardune.lng is copied beside the test programs.
 kestrum::LanguageData Shipped() {
-  char path[4096] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path - 1);
-  std::string self(path, length);
   kestrum::LanguageData data;
-  EXPECT_TRUE(
-      kestrum::LoadLanguageFile(self.substr(0, self.rfind(kSeparator) + 1) + "Pardune.lng", data));
+  EXPECT_TRUE(kestrum::LoadLanguageFile(BesideTestProgram("Pardune.lng"), data));
   return data;
 }
 

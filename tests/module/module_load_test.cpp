@@ -13,21 +13,13 @@
 
 #include "module/fake_host.hpp"
 #include "module/lifecycle_cases.hpp"
+#include "support/test_files.hpp"
 
 namespace {
 
-#ifdef _WIN32
-const char kSeparator = '\\';
-#else
-const char kSeparator = '/';
-#endif
-
 // Pardune.kmx lies beside the test program.
 std::string ModulePath() {
-  char path[4096] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path - 1);
-  std::string self(path, length);
-  return self.substr(0, self.rfind(kSeparator) + 1) + "Pardune.kmx";
+  return BesideTestProgram("Pardune.kmx");
 }
 
 void *loaded = nullptr;
