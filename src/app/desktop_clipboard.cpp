@@ -1,4 +1,5 @@
 #include "app/desktop_clipboard.hpp"
+#include "app/write_all.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -90,17 +91,6 @@ void RedirectAndExec(int in, int out, char *const *argv) {
   for (int fd = 3; fd < 1024; ++fd) close(fd);
   execv(argv[0], argv);
   _exit(127);
-}
-
-bool WriteAll(int fd, const char *data, size_t size) {
-  while (size > 0) {
-    ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
 }
 
 // Runs the command with `text` on its standard input and does not wait for

@@ -1,4 +1,5 @@
 #include "app/terminal_backend.hpp"
+#include "app/write_all.hpp"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -22,16 +23,6 @@ const char kModesOff[] = "\x1b[?2004l\x1b[?1006l\x1b[?1000l";
 
 constexpr int kEscDelayMs = 25;
 constexpr int kPasteDelayMs = 2000;
-
-void WriteAll(int fd, const char *bytes, size_t length) {
-  while (length > 0) {
-    ssize_t n = write(fd, bytes, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes += n;
-    length -= size_t(n);
-  }
-}
 
 // Terminals send a pasted line end as CR; the clipboard gets LF.
 std::string NormalizeNewlines(const std::string &text) {

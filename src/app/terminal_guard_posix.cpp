@@ -1,4 +1,5 @@
 #include "app/terminal_guard.hpp"
+#include "app/write_all.hpp"
 
 #include <signal.h>
 #include <unistd.h>
@@ -25,15 +26,6 @@ char resumeBytes[256];
 size_t resumeLength = 0;
 volatile sig_atomic_t repaintRequested = 0;
 bool handlersInstalled = false;
-
-void WriteAll(const char *bytes, size_t length) {
-  size_t done = 0;
-  while (done < length) {
-    ssize_t n = write(terminalFd, bytes + done, length - done);
-    if (n <= 0) break;
-    done += size_t(n);
-  }
-}
 
 // Copies what fits into a fixed buffer (the handlers cannot allocate).
 size_t Keep(char *buffer, size_t size, const std::string &bytes) {
@@ -73,13 +65,13 @@ void OnResize(int) {
 void OnStop(int) {
   int savedErrno = errno;
   if (guardActive) {
-    WriteAll(resetBytes, resetLength);
+    WriteAll(terminalFd, resetBytes, resetLength);
     tcsetattr(terminalFd, TCSADRAIN, &savedTermios);
   }
   raise(SIGSTOP);
   if (guardActive) {
     if (hasProgramTermios) tcsetattr(terminalFd, TCSADRAIN, &programTermios);
-    WriteAll(resumeBytes, resumeLength);
+    WriteAll(terminalFd, resumeBytes, resumeLength);
     repaintRequested = 1;
     Wake();
   }
@@ -187,7 +179,7 @@ void ReleaseTerminalGuard() {
 void EmergencyRestoreTerminal() {
   if (!guardActive) return;
   guardActive = 0;
-  WriteAll(resetBytes, resetLength);
+  WriteAll(terminalFd, resetBytes, resetLength);
   tcsetattr(terminalFd, TCSAFLUSH, &savedTermios);
 }
 
