@@ -30,7 +30,7 @@ struct MatchRecord {
 
 typedef int(WINAPI *KestrumRegister)(const char *moduleName, SubPluginRecord *record);
 typedef const char *(WINAPI *KestrumLookupMessage)(SubPluginRecord *record, const char *key,
-                                                    int reserved1, int reserved2);
+                                                   int reserved1, int reserved2);
 typedef EngineHandle(WINAPI *KestrumCreateEngine)();
 typedef int(WINAPI *KestrumDestroyEngine)(EngineHandle *handle);
 typedef int(WINAPI *KestrumSetNoMoves)(EngineHandle handle, int noMoves);

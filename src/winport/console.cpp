@@ -30,8 +30,8 @@ HANDLE WINAPI GetStdHandle(DWORD which) {
 
 BOOL WINAPI GetConsoleScreenBufferInfo(HANDLE console, PCONSOLE_SCREEN_BUFFER_INFO info) {
   int size = registeredSize.load();
-  bool output = console == StandardHandle(STD_OUTPUT_HANDLE) ||
-                console == StandardHandle(STD_ERROR_HANDLE);
+  bool output =
+      console == StandardHandle(STD_OUTPUT_HANDLE) || console == StandardHandle(STD_ERROR_HANDLE);
   if (!info || !output || size == 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

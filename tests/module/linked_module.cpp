@@ -4,8 +4,8 @@
 #include <unistd.h>
 #endif
 
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "host/host_state.hpp"

@@ -2,12 +2,12 @@
 // declared with Windows' names and types and implemented on POSIX.
 #pragma once
 
-#include "winport/types.h"
-#include "winport/module.h"
-#include "winport/sync.h"
-#include "winport/threads.h"
-#include "winport/faultguard.h"
-#include "winport/registry.h"
 #include "winport/clipboard.h"
 #include "winport/codepage.h"
 #include "winport/console.h"
+#include "winport/faultguard.h"
+#include "winport/module.h"
+#include "winport/registry.h"
+#include "winport/sync.h"
+#include "winport/threads.h"
+#include "winport/types.h"

@@ -12,8 +12,8 @@ typedef DWORD(WINAPI *LPTHREAD_START_ROUTINE)(LPVOID parameter);
 #define CREATE_SUSPENDED 0x4u
 
 WINPORT_API HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
-                                       LPTHREAD_START_ROUTINE start, LPVOID parameter,
-                                       DWORD flags, LPDWORD threadId);
+                                       LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
+                                       LPDWORD threadId);
 WINPORT_API DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 WINPORT_API BOOL WINAPI GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 WINPORT_API BOOL WINAPI TerminateThread(HANDLE thread, DWORD exitCode);
