@@ -240,8 +240,12 @@ bool Dialog::Hotkey(DWORD key) {
   for (int i = 0; i < ItemCount(); ++i) {
     const FarDialogItem &rec = items_[i].rec;
     if (items_[i].hidden || (rec.Flags & DIF_DISABLE) || (rec.Flags & DIF_SHOWAMPERSAND)) continue;
-    if (LabelHotkey(rec.Data) != ch) continue;
-    if (!Notify(DN_HOTKEY, i, LONG_PTR(key))) return true;
+    if (IsEdit(i) || LabelHotkey(rec.Data) != ch) continue;
+    // Declined once, the press is offered again, as the keyboard-layout
+    // translation pass of the file manager does.
+    if (!Notify(DN_HOTKEY, i, LONG_PTR(key)) && (closed_ || !Notify(DN_HOTKEY, i, LONG_PTR(key))))
+      return true;
+    if (closed_) return true;
     if (Focusable(i)) {
       ChangeFocus(i, false);
       Press(i);

@@ -83,7 +83,8 @@ struct GateCase {
 
 const GateCase kGateCases[] = {
     {"size 361 refused before asking", 361, 1, MakeFarVersion(1, 70, 2087), false, false},
-    {"size 362 asks", 362, 1, MakeFarVersion(1, 70, 2087), true, true},
+    {"size 362 asks, ends before DefDlgProc", 362, 1, MakeFarVersion(1, 70, 2087), true, false},
+    {"size 364 holds DefDlgProc", 364, 1, MakeFarVersion(1, 70, 2087), true, true},
     {"1.70 build 1282", 0, 1, MakeFarVersion(1, 70, 1282), true, true},
     {"1.70 build 1281", 0, 1, MakeFarVersion(1, 70, 1281), true, false},
     {"1.69 build 5000", 0, 1, MakeFarVersion(1, 69, 5000), true, false},

@@ -44,7 +44,10 @@ bool VersionAccepted() {
   const int minor = static_cast<int>(version & 0xFF);
   const int major = static_cast<int>((version >> 8) & 0xFF);
   const int build = static_cast<int>(version >> 16);
-  return major >= kMinMajor && minor >= kMinMinor && build >= kMinBuild;
+  if (major < kMinMajor || minor < kMinMinor || build < kMinBuild) return false;
+  // The tester needs the dialog services; a record too short to hold them
+  // (362 or 363 bytes end before DefDlgProc) is refused like an old host.
+  return info->DialogEx && info->SendDlgMessage && info->DefDlgProc;
 }
 
 // How many bytes of our PluginStartupInfo a record of structSize bytes

@@ -50,7 +50,7 @@ int32_t DefaultGroupColor(int i) {
 int32_t RepairGroupColor(int32_t value) {
   int background = (value >> 4) & 0xF;
   if (background != (value & 0xF)) return value;
-  return background * 16 + ((value + 1) & 0xF);
+  return background * 16 + (((value & 0xF) + 1) & 0xF);  // no overflow at 0x7FFFFFFF
 }
 
 HKEY OpenSettingsKey(const char *subKey) {
