@@ -16,7 +16,6 @@
 #include "app/options.hpp"
 #include "app/script.hpp"
 #include "app/script_backend.hpp"
-#include "app/startup_box.hpp"
 #include "app/terminal_backend.hpp"
 #include "app/terminal_guard.hpp"
 #include "farhost/backend.hpp"
@@ -189,9 +188,9 @@ int main(int argc, char **argv) {
   module.Start(&info, KestrumServiceTable());
   SubPluginInfo pluginInfo = {};
   module.GetInfo(&pluginInfo);
-  pluginInfo.Name[sizeof pluginInfo.Name - 1] = '\0';
+  // The tester runs until its close button; a refused version has shown
+  // its warning box by then.
   int runResult = module.Run(0, 0, 0);
-  app::ShowStartupBox(info, pluginInfo.Name, runResult);
   module.Exit();
 
   farhost::SetBackend(nullptr);
@@ -203,5 +202,5 @@ int main(int argc, char **argv) {
   app::UnloadModule(&module);
   fflush(stdout);
   if (int sig = app::QuitSignal()) return 128 + sig;
-  return 0;
+  return runResult ? 0 : 1;
 }

@@ -34,43 +34,42 @@ std::vector<std::string> Lines(const std::string &text) {
   return lines;
 }
 
-TEST_F(ScriptProgram, PrintsTheBoxAsTextAndAttributes) {
-  ProgramResult r = Run("screen\nattributes\ncursor\n", {"--size", "70x12"});
+TEST_F(ScriptProgram, PrintsTheTesterAsTextAndAttributes) {
+  ProgramResult r = Run("screen\nattributes\ncursor\n", {"--size", "80x25"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(r.err.empty()) << r.err;
   std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 12u + 12u + 1u) << r.out;
-  std::string text = r.out.substr(0, r.out.find("\n0707"));
-  EXPECT_NE(text.find("Press any key to leave."), std::string::npos) << text;
-  EXPECT_NE(text.find("╔"), std::string::npos);
-  EXPECT_NE(text.find("[ OK ]"), std::string::npos);
-  for (size_t i = 12; i < 24; ++i) EXPECT_EQ(lines[i].size(), 140u) << lines[i];
-  // Message boxes are grey (7x): the box's cells carry that colour.
-  EXPECT_NE(lines[17].find("70"), std::string::npos) << lines[17];
-  EXPECT_EQ(lines[24], "cursor hidden");
+  ASSERT_EQ(lines.size(), 25u + 25u + 1u) << r.out;
+  EXPECT_NE(lines[2].find("╔"), std::string::npos) << lines[2];
+  EXPECT_NE(lines[3].find("Pos: 1:1(of 1)"), std::string::npos) << lines[3];
+  EXPECT_NE(lines[21].find("[ Close ]"), std::string::npos) << lines[21];
+  for (size_t i = 25; i < 50; ++i) EXPECT_EQ(lines[i].size(), 160u) << lines[i];
+  // The dialog is grey (7x); its first text row is a cyan edit field (30).
+  EXPECT_EQ(lines[25 + 5].substr(2 * 14, 4), "3030") << lines[25 + 5];
+  EXPECT_EQ(lines[50], "cursor 14 5");
 }
 
-TEST_F(ScriptProgram, AKeyClosesTheBoxAndUnusedLinesAreNamed) {
-  ProgramResult r = Run("key Ctrl+V\nscreen\necho never\n", {});
+TEST_F(ScriptProgram, TheCloseButtonEndsItAndUnusedLinesAreNamed) {
+  ProgramResult r = Run("key Alt+S\nscreen\necho never\n", {});
   EXPECT_EQ(r.status, 0);
   EXPECT_TRUE(r.out.empty()) << r.out;
   EXPECT_EQ(r.err, "pardune: " + dir_ + "/s.txt: the program ended before line 2\n");
 }
 
 TEST_F(ScriptProgram, ResizeRedrawsAndTooSmallSaysSo) {
-  ProgramResult r = Run("resize 30 6\nscreen\nresize 90 14\nscreen\n", {"--size", "70x12"});
+  ProgramResult r = Run("resize 60 10\nscreen\nresize 90 26\nscreen\n", {"--size", "80x25"});
   EXPECT_EQ(r.status, 0) << r.err;
   std::vector<std::string> lines = Lines(r.out);
-  ASSERT_EQ(lines.size(), 6u + 14u) << r.out;
+  ASSERT_EQ(lines.size(), 10u + 26u) << r.out;
   std::string small, large;
-  for (size_t i = 0; i < lines.size(); ++i) (i < 6 ? small : large) += lines[i] + "\n";
+  for (size_t i = 0; i < lines.size(); ++i) (i < 10 ? small : large) += lines[i] + "\n";
   EXPECT_NE(small.find("too small"), std::string::npos) << small;
-  EXPECT_EQ(small.find("Press any key"), std::string::npos) << small;
-  EXPECT_NE(large.find("Press any key to leave."), std::string::npos) << large;
+  EXPECT_EQ(small.find("Pos:"), std::string::npos) << small;
+  EXPECT_NE(large.find("Pos: 1:1(of 1)"), std::string::npos) << large;
 }
 
 TEST_F(ScriptProgram, CodePage866ShowsCyrillicFrames) {
-  ProgramResult r = Run("screen\n", {"--codepage", "866", "--size", "70x12"});
+  ProgramResult r = Run("screen\n", {"--codepage", "866"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("╚"), std::string::npos) << r.out;
 }

@@ -1,5 +1,6 @@
-// pardune in a real terminal (tmux): the box shows, a key closes it, and the
-// terminal is left as it was found, also after SIGTERM.
+// pardune in a real terminal (tmux): the tester opens at the terminal's width,
+// finds a match, closes through its button, and the terminal is left as it
+// was found, also after SIGTERM.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -79,15 +80,38 @@ class Tmux : public testing::Test {
   std::string socket_;
 };
 
-TEST_F(Tmux, BoxShowsAndAnyKeyCloses) {
-  Start("'" + kPardune + "'");
-  ASSERT_TRUE(WaitFor([&] { return Capture().find("Press any key") != std::string::npos; }))
+// The column of the first `what` in `line`, counted in characters.
+int Column(const std::string &line, const std::string &what) {
+  size_t at = line.find(what);
+  if (at == std::string::npos) return -1;
+  int column = 0;
+  for (size_t i = 0; i < at; ++i) column += (static_cast<unsigned char>(line[i]) & 0xC0) != 0x80;
+  return column;
+}
+
+TEST_F(Tmux, TesterFindsAMatchAndClosesWithConfirmation) {
+  WriteFile(dir_ + "/notes.txt", "mail alice@example.com today\n");
+  Start("'" + kPardune + "' notes.txt");
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Pos: 1:1") != std::string::npos; }))
       << Capture();
+  // 100 columns: a dialog 96 wide from column 2, its frame from 5 to 94.
   std::string screen = Capture();
-  EXPECT_NE(screen.find("expression tester"), std::string::npos) << screen;
-  EXPECT_NE(screen.find("╔"), std::string::npos) << screen;  // a double frame, as Unicode
-  EXPECT_EQ(Flags().substr(0, 2), "1 ");                     // on the alternate screen
-  Tmux_({"send-keys", "x"});
+  std::string top = screen.substr(screen.rfind('\n', screen.find("╔")) + 1);
+  top = top.substr(0, top.find('\n'));
+  EXPECT_EQ(Column(top, "╔"), 5) << top;
+  EXPECT_EQ(Column(top, "╗"), 94) << top;
+  EXPECT_EQ(Flags().substr(0, 2), "1 ");  // on the alternate screen
+
+  Tmux_({"send-keys", "M-l"});
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("alice@example") != std::string::npos; }))
+      << Capture();
+  Tmux_({"send-keys", "Tab"});
+  Tmux_({"send-keys", "-l", "(\\w+)@(\\w+)"});
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Match at 6:1") != std::string::npos; }))
+      << Capture();
+  Tmux_({"send-keys", "M-s"});  // the expression is modified: asked first
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("discard") != std::string::npos; })) << Capture();
+  Tmux_({"send-keys", "Enter"});
   ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
   EXPECT_EQ(ReadFile(dir_ + "/status"), "0\n");
   ExpectRestored();
@@ -111,7 +135,7 @@ class TmuxSignal : public Tmux, public testing::WithParamInterface<SignalCase> {
 // terminal before the process dies of it.
 TEST_P(TmuxSignal, RestoresTheTerminal) {
   Start("sh -c 'echo $$ > pardune.pid; exec \"" + kPardune + "\"'");
-  ASSERT_TRUE(WaitFor([&] { return Capture().find("Press any key") != std::string::npos; }))
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Pos: 1:1") != std::string::npos; }))
       << Capture();
   pid_t pid = atoi(ReadFile(dir_ + "/pardune.pid").c_str());
   ASSERT_GT(pid, 0);
@@ -128,7 +152,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, TmuxSignal,
 
 TEST_F(Tmux, StopGivesTheTerminalBackAndContinueTakesItAgain) {
   Start("sh -c 'echo $$ > pardune.pid; exec \"" + kPardune + "\"'");
-  ASSERT_TRUE(WaitFor([&] { return Capture().find("Press any key") != std::string::npos; }))
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Pos: 1:1") != std::string::npos; }))
       << Capture();
   pid_t pid = atoi(ReadFile(dir_ + "/pardune.pid").c_str());
   ASSERT_GT(pid, 0);
@@ -139,10 +163,10 @@ TEST_F(Tmux, StopGivesTheTerminalBackAndContinueTakesItAgain) {
   }));
   ASSERT_EQ(kill(pid, SIGCONT), 0);
   ASSERT_TRUE(WaitFor([&] {
-    return Flags() == "1 0 1 1\n" && Capture().find("Press any key") != std::string::npos;
+    return Flags() == "1 1 1 1\n" && Capture().find("Pos: 1:1") != std::string::npos;
   })) << Flags()
       << Capture();
-  Tmux_({"send-keys", "Enter"});
+  Tmux_({"send-keys", "M-s"});
   ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
   EXPECT_EQ(ReadFile(dir_ + "/status"), "0\n");
   ExpectRestored();

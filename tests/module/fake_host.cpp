@@ -46,6 +46,27 @@ const char *WINAPI FakeLookupMessage(SubPluginRecord *record, const char *key, i
   return it == Fake().messages.end() ? key : it->second.c_str();
 }
 
+// An engine that matches nothing; the tester needs one to open.
+int engineHandle;
+
+EngineHandle WINAPI FakeCreateEngine() {
+  return &engineHandle;
+}
+
+int WINAPI FakeDestroyEngine(EngineHandle *handle) {
+  if (handle) *handle = nullptr;
+  return 1;
+}
+
+int WINAPI FakeSetExpression(EngineHandle, const char *, int, int) {
+  return 1;
+}
+
+int WINAPI FakeParse(EngineHandle, const char *, const char *, const char *, MatchRecord *, int,
+                     int) {
+  return 0;
+}
+
 }  // namespace
 
 FakeHost &Fake() {
@@ -70,4 +91,8 @@ void ResetFake() {
   std::memset(&fake->table, 0, sizeof fake->table);
   fake->table.Register = FakeRegister;
   fake->table.LookupMessage = FakeLookupMessage;
+  fake->table.CreateEngine = FakeCreateEngine;
+  fake->table.DestroyEngine = FakeDestroyEngine;
+  fake->table.SetExpression = FakeSetExpression;
+  fake->table.Parse = FakeParse;
 }

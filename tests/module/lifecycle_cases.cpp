@@ -46,7 +46,8 @@ TEST_F(Lifecycle, StartCopiesTheRecordAndTheTable) {
   Fake().info.StructSize = 100;
   EXPECT_EQ(TheModule().run(0, 0, 0), 1);
   Info();
-  EXPECT_EQ(Fake().lookups.size(), 1u);
+  ASSERT_FALSE(Fake().lookups.empty());
+  EXPECT_EQ(Fake().lookups.back(), "1");
 }
 
 TEST_F(Lifecycle, GetInfoNamesTheModuleWithMessage1) {
@@ -108,7 +109,11 @@ TEST_F(Lifecycle, VersionGate) {
 
     EXPECT_EQ(TheModule().run(11, 22, 33), c.passes ? 1 : 0);
 
-    ASSERT_EQ(Fake().advCalls.size(), c.asked ? 1u : 0u);
+    // The tester's editors ask for their selection colour too.
+    std::vector<AdvControlCall> versionCalls;
+    for (const AdvControlCall &call : Fake().advCalls)
+      if (call.command == ACTL_GETFARVERSION) versionCalls.push_back(call);
+    ASSERT_EQ(versionCalls.size(), c.asked ? 1u : 0u);
     if (c.asked) {
       EXPECT_EQ(Fake().advCalls[0].moduleNumber, 7);
       EXPECT_EQ(Fake().advCalls[0].command, ACTL_GETFARVERSION);

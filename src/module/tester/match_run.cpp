@@ -1,0 +1,212 @@
+// Searching the examined text from the current position and showing the
+// match with its groups.
+#include <cstring>
+#include <new>
+
+#include "host/host_state.hpp"
+#include "settings/settings.hpp"
+#include "tester/match_state.hpp"
+#include "tester/tester_dialog.hpp"
+#include "tester/watchdog.hpp"
+
+MatchState TheMatchState;
+EngineHandle Engine;
+
+namespace {
+
+enum {
+  kMinBufferSize = 1000,
+  kPositionSize = 500,
+  kNoTextMessage = 43,
+  kNoMemoryMessage = 44,
+  kChangedMessage = 45,
+  kNoPositionMessage = 46,
+  kMatchMessage = 47,
+  kNoMoreMessage = 48,
+  kHungMessage = 49,
+};
+
+// Set by FetchText when it wrote why it gave none (43, 44, 45): the reason
+// stays in the status line instead of "no more matches".
+bool FetchFailed = false;
+
+// One step over the buffer: a line feed starts the next line.
+void Step(char c, int *column, int *line) {
+  if (c == '\n') {
+    *column = 0;
+    ++*line;
+  } else {
+    ++*column;
+  }
+}
+
+TextPosition Walk(int count) {
+  const MatchState &state = TheMatchState;
+  int column = state.column, line = state.line;
+  const char *p = state.textBuffer ? state.textBuffer + state.offset : "";
+  for (int i = 0; i < count && p[i]; ++i) Step(p[i], &column, &line);
+  return TextPosition{static_cast<short>(column), static_cast<short>(line)};
+}
+
+const char *FetchFailure(int message) {
+  ShowTextStatus(MessageRef::Id(message));
+  FetchFailed = true;
+  return nullptr;
+}
+
+bool NoPosition(const MatchRecord &match) {
+  return match.Count <= 0 || match.Start[0] == -1 || match.End[0] == -1;
+}
+
+bool GroupTookPart(const MatchRecord &match, int k) {
+  return k < match.Count && match.Start[k] != -1 && match.End[k] != -1;
+}
+
+void ShowMatch(const MatchRecord &match) {
+  ExaminedTextEditor &text = Tester->text;
+  for (int k = 0; k < kGroupColorCount; ++k) {
+    Region *region = text.GetRegion(GroupRegions[k]);
+    if (!region) continue;
+    if (!GroupTookPart(match, k)) {
+      region->Clear();
+      continue;
+    }
+    TextPosition start, end;
+    MatchPosition(match.Start[k], match.End[k], &start, &end);
+    region->Set(start.column, start.line, end.column, end.line);
+    region->colour = static_cast<uint32_t>(Settings.GroupColors[k]);
+  }
+  TheMatchState.NextAdvance = match.End[0];
+
+  const Region *whole = text.GetRegion(GroupRegions[0]);
+  if (!whole) return;
+  char position[kPositionSize];
+  FormatMessageText(position, kPositionSize, kMatchMessage, "dd", whole->startColumn + 1,
+                    whole->startLine + 1);
+  ShowTextStatus(MessageRef::Literal(position));
+
+  DialogHandle &dialog = Tester->dialog;
+  int focus = dialog.GetFocus();
+  text.MoveTo(whole->startLine, whole->startColumn, false);
+  dialog.SetFocus(focus);
+}
+
+}  // namespace
+
+void ShowTextStatus(MessageRef ref) {
+  Tester->dialog.SetItemText(kTextStatus, MessageText(ref));
+}
+
+void ShowExpressionStatus(MessageRef ref) {
+  Tester->dialog.SetItemText(kExpressionStatus, MessageText(ref));
+}
+
+void NextMatch() {
+  ShowTextStatus(MessageRef::Id(0));
+  if (!TheMatchState.ExpressionReady) return;
+  Advance(TheMatchState.NextAdvance);
+  RunMatch();
+}
+
+void RunMatch() {
+  MatchState &state = TheMatchState;
+  ShowTextStatus(MessageRef::Id(0));
+  ClearRegions();
+  state.NextAdvance = 0;
+  if (!state.ExpressionReady) return;
+
+  MatchRecord match;
+  for (;;) {
+    FetchFailed = false;
+    const char *p = FetchText();
+    if (!p) {
+      if (!FetchFailed) ShowTextStatus(MessageRef::Id(kNoMoreMessage));
+      return;
+    }
+    const char *last = p + std::strlen(p) - 1;
+    std::memset(&match, 0, sizeof match);
+    if (GuardedParse(p, last, &match)) break;
+    if (!state.ExpressionReady) {  // the watchdog stopped the search
+      ShowExpressionStatus(MessageRef::Id(kHungMessage));
+      ClearRegions();
+      return;
+    }
+    Advance(Settings.ReNoMoves ? 1 : static_cast<int>(last - p + 1));
+  }
+  if (NoPosition(match)) {
+    ShowExpressionStatus(MessageRef::Id(kNoPositionMessage));
+    state.ExpressionReady = false;
+    ClearRegions();
+    return;
+  }
+  ShowMatch(match);
+}
+
+const char *FetchText() {
+  MatchState &state = TheMatchState;
+  ExaminedTextEditor &text = Tester->text;
+  const bool singleLines = Settings.SingleLines != 0;
+  Region range = {};
+  if (state.Restart) {
+    const bool fromCursor = Settings.FromCursor != 0;
+    const int startLine = fromCursor ? text.CurrentLine() : text.topLine;
+    const int startColumn = fromCursor ? text.cursorColumn : 0;
+    state.line = startLine;
+    state.column = MinInt(startColumn, text.LineLength(startLine));
+    state.offset = 0;
+    state.NextAdvance = 0;
+    state.Restart = false;
+    range.Set(startColumn, startLine, 0, singleLines ? startLine + 1 : text.lineCount);
+  } else {
+    if (!state.textBuffer) return nullptr;
+    if (state.textBuffer[state.offset]) return state.textBuffer + state.offset;
+    if (!singleLines || state.line >= text.lineCount) return nullptr;
+    // The line feed stepped over has already moved line on to the next one.
+    state.offset = 0;
+    state.column = 0;
+    state.NextAdvance = 0;
+    range.Set(0, state.line, 0, state.line + 1);
+  }
+
+  const int n = text.ExtractText(range, nullptr, 0);
+  if (n == 0) return FetchFailure(kNoTextMessage);
+  // n characters and the terminator: a buffer of exactly n bytes would lose
+  // the final line feed.
+  if (!state.textBuffer || state.textSize < n + 1) {
+    FreeTextBuffer();
+    const int size = MaxInt(n + 2, kMinBufferSize);
+    state.textBuffer = new (std::nothrow) char[size];
+    if (!state.textBuffer) return FetchFailure(kNoMemoryMessage);
+    state.textSize = size;
+  }
+  if (text.ExtractText(range, state.textBuffer, state.textSize) != n)
+    return FetchFailure(kChangedMessage);
+  return state.textBuffer + state.offset;
+}
+
+const char *Advance(int n) {
+  MatchState &state = TheMatchState;
+  if (!state.textBuffer || !state.textBuffer[0]) return nullptr;
+  for (int i = 0; i < n && state.textBuffer[state.offset]; ++i)
+    Step(state.textBuffer[state.offset++], &state.column, &state.line);
+  return state.textBuffer[state.offset] ? state.textBuffer + state.offset : nullptr;
+}
+
+void MatchPosition(int s, int e, TextPosition *start, TextPosition *end) {
+  *start = Walk(s);
+  *end = Walk(e);
+}
+
+void ClearRegions() {
+  DialogHandle &dialog = Tester->dialog;
+  dialog.Lock(true);
+  for (int k = 0; k < kGroupColorCount; ++k)
+    if (Region *region = Tester->text.GetRegion(GroupRegions[k])) region->Clear();
+  dialog.Redraw();
+}
+
+void FreeTextBuffer() {
+  delete[] TheMatchState.textBuffer;
+  TheMatchState.textBuffer = nullptr;
+  TheMatchState.textSize = 0;
+}
