@@ -40,12 +40,23 @@ void Step(char c, int *column, int *line) {
   }
 }
 
-TextPosition Walk(int count) {
+// The positions reached by walking each of `count` offsets on from the
+// position, in one pass over the buffer however many offsets there are.
+void WalkAll(const int *offsets, TextPosition *positions, int count) {
+  int order[2 * kMatchEntries];
+  for (int i = 0; i < count; ++i) {
+    int j = i;
+    for (; j > 0 && offsets[order[j - 1]] > offsets[i]; --j) order[j] = order[j - 1];
+    order[j] = i;
+  }
   const MatchState &state = TheMatchState;
-  int column = state.column, line = state.line;
   const char *p = state.textBuffer ? state.textBuffer + state.offset : "";
-  for (int i = 0; i < count && p[i]; ++i) Step(p[i], &column, &line);
-  return TextPosition{static_cast<short>(column), static_cast<short>(line)};
+  int column = state.column, line = state.line, walked = 0;
+  for (int k = 0; k < count; ++k) {
+    const int target = offsets[order[k]];
+    for (; walked < target && p[walked]; ++walked) Step(p[walked], &column, &line);
+    positions[order[k]] = TextPosition{static_cast<short>(column), static_cast<short>(line)};
+  }
 }
 
 const char *FetchFailure(int message) {
@@ -64,6 +75,13 @@ bool GroupTookPart(const MatchRecord &match, int k) {
 
 void ShowMatch(const MatchRecord &match) {
   ExaminedTextEditor &text = Tester->text;
+  int offsets[2 * kMatchEntries];
+  TextPosition positions[2 * kMatchEntries];
+  for (int k = 0; k < kMatchEntries; ++k) {
+    offsets[2 * k] = GroupTookPart(match, k) ? match.Start[k] : 0;
+    offsets[2 * k + 1] = GroupTookPart(match, k) ? match.End[k] : 0;
+  }
+  WalkAll(offsets, positions, 2 * kMatchEntries);
   for (int k = 0; k < kGroupColorCount; ++k) {
     Region *region = text.GetRegion(GroupRegions[k]);
     if (!region) continue;
@@ -71,8 +89,7 @@ void ShowMatch(const MatchRecord &match) {
       region->Clear();
       continue;
     }
-    TextPosition start, end;
-    MatchPosition(match.Start[k], match.End[k], &start, &end);
+    const TextPosition &start = positions[2 * k], &end = positions[2 * k + 1];
     region->Set(start.column, start.line, end.column, end.line);
     region->colour = static_cast<uint32_t>(Settings.GroupColors[k]);
   }
@@ -193,8 +210,11 @@ const char *Advance(int n) {
 }
 
 void MatchPosition(int s, int e, TextPosition *start, TextPosition *end) {
-  *start = Walk(s);
-  *end = Walk(e);
+  const int offsets[2] = {s, e};
+  TextPosition positions[2];
+  WalkAll(offsets, positions, 2);
+  *start = positions[0];
+  *end = positions[1];
 }
 
 void ClearRegions() {
