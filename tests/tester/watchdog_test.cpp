@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,7 +70,10 @@ std::string ReadBinary(const fs::path &path) {
 class Watchdog : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("pardune-watchdog-" + std::to_string(counter_++));
+    // Test programs may run side by side: a folder of this run's own.
+    dir_ = fs::temp_directory_path() /
+           ("pardune-watchdog-" + std::to_string(std::random_device()()) + "-" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     SetDirectory(dir_.string());
@@ -97,13 +101,11 @@ class Watchdog : public testing::Test {
   }
   std::string Log() { return ReadBinary(dir_ / "RegExp_bug.txt"); }
 
-  static int counter_;
   fs::path dir_;
   char directory_[262] = {};
   PluginStartupInfo info_;
   EngineTable table_;
 };
-int Watchdog::counter_ = 0;
 
 #ifdef _WIN32
 const char *const kNewLine = "\r\n";  // the log is written in text mode
