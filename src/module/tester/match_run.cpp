@@ -140,7 +140,9 @@ void RunMatch() {
       if (!FetchFailed) ShowTextStatus(MessageRef::Id(kNoMoreMessage));
       return;
     }
-    const char *last = p + std::strlen(p) - 1;
+    // The text runs to the end of what was fetched; no need to measure it
+    // again at every position.
+    const char *last = state.textBuffer + state.textLength - 1;
     std::memset(&match, 0, sizeof match);
     if (GuardedParse(p, last, &match)) break;
     if (!state.ExpressionReady) {  // the watchdog stopped the search
@@ -198,6 +200,7 @@ const char *FetchText() {
   }
   if (text.ExtractText(range, state.textBuffer, state.textSize) != n)
     return FetchFailure(kChangedMessage);
+  state.textLength = n;
   return state.textBuffer + state.offset;
 }
 
@@ -229,4 +232,5 @@ void FreeTextBuffer() {
   delete[] TheMatchState.textBuffer;
   TheMatchState.textBuffer = nullptr;
   TheMatchState.textSize = 0;
+  TheMatchState.textLength = 0;
 }

@@ -14,6 +14,7 @@ struct MatchState {
   bool Restart;
   char *textBuffer;  // the examined text as last fetched, or null
   int textSize;
+  int textLength;  // of the text in textBuffer
   int offset;  // where the next search starts in textBuffer
   int line;    // the text editor's line and column of that position
   int column;
