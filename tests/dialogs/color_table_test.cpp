@@ -20,7 +20,9 @@ class ColorTable : public SettingsDialogs {
 };
 
 TEST_F(ColorTable, RowsLabelsAndHotkeys) {
-  Settings.GroupColors[2] = 0x1234;  // a hand-edited value: only its low byte shows
+  // A hand-edited value: only its low byte shows, no other flag is set.
+  const int32_t handEdited = int32_t(0x80001234u);
+  Settings.GroupColors[2] = handEdited;
   ShowColorTableDialog();
   ExpectScreen("color_table");
   EXPECT_EQ("Color 1", TextAt(21, kFirstRowY, 7));
@@ -28,7 +30,7 @@ TEST_F(ColorTable, RowsLabelsAndHotkeys) {
   EXPECT_EQ("[ 9 Change ]", TextAt(kButtonX, kFirstRowY + 8, 12));
   EXPECT_EQ("[ G Change ]", TextAt(kButtonX, kFirstRowY + 15, 12));
   EXPECT_EQ(Cells("34", 11), Sample(2));
-  EXPECT_EQ(0x1234, Settings.GroupColors[2]);
+  EXPECT_EQ(handEdited, Settings.GroupColors[2]);
 
   // The row hotkeys open the picker on that row's colour.
   NextRun();

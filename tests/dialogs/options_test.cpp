@@ -32,14 +32,15 @@ TEST_F(Options, SavingWithNoChangeWritesAll22) {
   EXPECT_EQ(0, StoredCount());
 
   NextRun();
+  Settings.StripSpace = 5;  // on, as a hand-edited value: saved as it stands
   Keys({KEY_ENTER});
   ShowOptionsDialog();
   EXPECT_EQ(22, StoredCount());
   int32_t value = 0;
   EXPECT_TRUE(Stored("ColorN9", value));
   EXPECT_EQ(0x89, value);  // the colour as loaded (repaired), now stored
-  EXPECT_TRUE(Stored("FromCursor", value));
-  EXPECT_EQ(0, value);
+  EXPECT_TRUE(Stored("StripSpace", value));
+  EXPECT_EQ(5, value);
 #ifndef _WIN32
   // The registry file holds those 22 values and nothing else under the key.
   std::string text = scratch.ReadFile();
@@ -75,37 +76,24 @@ TEST_F(Options, CheckStatesKeptAcrossTheColourTable) {
   EXPECT_EQ(0, value);
 }
 
-// An option stored as 5 is on, and stays 5 when saved untouched.
-TEST_F(Options, StoredValuesPassThroughUntouched) {
-  Settings.StripSpace = 5;
-  Keys({KEY_ENTER});
-  ShowOptionsDialog();
-  int32_t value = 0;
-  EXPECT_TRUE(Stored("StripSpace", value));
-  EXPECT_EQ(5, value);
-}
-
 // Colours accepted in the table but not saved last until the settings are
-// loaded again, as the next opening of the tester does.
-TEST_F(Options, AcceptedColoursLastUntilTheNextLoad) {
+// loaded again, as the next opening of the tester does. Saved, they stay:
+// group 2 chosen with a click and the keys, accepted, saved.
+TEST_F(Options, ColoursAcceptedThenSaved) {
   Keys({'c', '2', KEY_DOWN, KEY_ENTER, KEY_ALT | 'O', KEY_ESC});
   ShowOptionsDialog();
   EXPECT_EQ(0xF2, Settings.GroupColors[1]);
   EXPECT_EQ(0, StoredCount());
   LoadSettings();
   EXPECT_EQ(0xF1, Settings.GroupColors[1]);
-}
 
-// Group 2 changed with keys and the mouse, accepted, saved: the registry
-// holds it and the next load uses it.
-TEST_F(Options, ColourChosenAndSaved) {
-  // Colors..., row 2's button, foreground 12 by click, background 3 by
-  // keys, set, OK in the table, OK here.
+  // Colors..., row 2's button, foreground 12 by a click, background 15 to
+  // 3 by keys, set, OK in the table, OK here.
+  NextRun();
   Keys({'c'});
-  Click(43, 4);                                                    // [ 2 Change ]
-  Click(37, 8);                                                    // foreground 12
-  Keys({KEY_ALT | 'B', KEY_LEFT, KEY_LEFT, KEY_LEFT, KEY_ENTER});  // background 15 -> 3
-  Keys({KEY_ALT | 'O', KEY_ALT | 'O'});
+  Click(43, 4);
+  Click(37, 8);
+  Keys({KEY_ALT | 'B', KEY_LEFT, KEY_LEFT, KEY_LEFT, KEY_ENTER, KEY_ALT | 'O', KEY_ALT | 'O'});
   ShowOptionsDialog();
   int32_t value = 0;
   EXPECT_TRUE(Stored("ColorN2", value));
