@@ -25,6 +25,7 @@ enum {
   kCancelMessage = 4,
 };
 
+// Title, the two boxes, set, cancel, sample line.
 const PickerTexts kTablePickerTexts = {{MessageRef::Id(21), MessageRef::Id(22), MessageRef::Id(23),
                                         MessageRef::Id(24), MessageRef::Id(4), MessageRef::Id(25)}};
 

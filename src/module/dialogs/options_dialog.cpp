@@ -15,18 +15,18 @@ enum {
 };
 
 const CompactItem kOptionsTemplate[] = {
-    {DI_DOUBLEBOX, 2, 1, 56, 11, 0, 35},
-    {DI_TEXT, 5, 2, 0, 0, 0, 33},
-    {DI_TEXT, 30, 2, 0, 0, 0, 34},
-    {DI_CHECKBOX, 6, 3, 0, 0, 0, 26},
-    {DI_CHECKBOX, 6, 4, 0, 0, 0, 27},
-    {DI_CHECKBOX, 6, 5, 0, 0, 0, 28},
-    {DI_CHECKBOX, 6, 6, 0, 0, 0, 29},
-    {DI_CHECKBOX, 32, 3, 0, 0, 0, 30},
-    {DI_CHECKBOX, 32, 4, 0, 0, 0, 31},
-    {DI_BUTTON, 32, 6, 0, 0, 0, 32},
-    {DI_BUTTON | CIF_DEFAULT, 0, 10, 0, 0, DIF_CENTERGROUP, 3},
-    {DI_BUTTON, 0, 10, 0, 0, DIF_CENTERGROUP, 4},
+    {DI_DOUBLEBOX, 2, 1, 56, 11, 0, 35},                         // frame and title
+    {DI_TEXT, 5, 2, 0, 0, 0, 33},                                // left column's heading
+    {DI_TEXT, 30, 2, 0, 0, 0, 34},                               // right column's heading
+    {DI_CHECKBOX, 6, 3, 0, 0, 0, 26},                            // OnFly
+    {DI_CHECKBOX, 6, 4, 0, 0, 0, 27},                            // HandleErrors
+    {DI_CHECKBOX, 6, 5, 0, 0, 0, 28},                            // FromCursor
+    {DI_CHECKBOX, 6, 6, 0, 0, 0, 29},                            // SingleLines
+    {DI_CHECKBOX, 32, 3, 0, 0, 0, 30},                           // ReNoMoves
+    {DI_CHECKBOX, 32, 4, 0, 0, 0, 31},                           // StripSpace
+    {DI_BUTTON, 32, 6, 0, 0, 0, 32},                             // the colour table
+    {DI_BUTTON | CIF_DEFAULT, 0, 10, 0, 0, DIF_CENTERGROUP, 3},  // save and close
+    {DI_BUTTON, 0, 10, 0, 0, DIF_CENTERGROUP, 4},                // close unsaved
     {CIF_END, 0, 0, 0, 0, 0, 0},
 };
 static_assert(sizeof kOptionsTemplate / sizeof kOptionsTemplate[0] == kOptionsItems + 1,
