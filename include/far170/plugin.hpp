@@ -39,6 +39,7 @@ enum : DWORD {
   DIF_SEPARATOR = 0x00010000u,
   DIF_EDITOR = 0x00020000u,
   DIF_HISTORY = 0x00040000u,
+  DIF_3STATE = 0x00800000u,  // check boxes: a third state, Selected 2
   DIF_DISABLE = 0x80000000u,
 };
 

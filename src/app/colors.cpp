@@ -26,4 +26,42 @@ TerminalColor MapAttribute(unsigned char attr, int colors) {
   return color;
 }
 
+PairTable::PairTable(int count) : count_(count < 1 ? 1 : count > kMaxPairs ? kMaxPairs : count) {
+  for (int &combo : comboOf_) combo = -1;
+}
+
+int PairTable::Find(int fg, int bg, bool &define) {
+  define = false;
+  int combo = (fg & 15) * 16 + (bg & 15);
+  if (pairOf_[combo]) return pairOf_[combo];
+  int pair = 0;
+  if (next_ < count_) {
+    pair = next_++;
+  } else {
+    for (int k = 0; k < count_ - 1 && !pair; ++k) {
+      int candidate = scan_;
+      scan_ = scan_ + 1 < count_ ? scan_ + 1 : 1;
+      if (uses_[candidate] == 0) pair = candidate;
+    }
+    if (!pair) return 0;
+    pairOf_[comboOf_[pair]] = 0;
+  }
+  comboOf_[pair] = combo;
+  pairOf_[combo] = pair;
+  define = true;
+  return pair;
+}
+
+void PairTable::Use(int pair) {
+  if (pair > 0 && pair < count_) ++uses_[pair];
+}
+
+void PairTable::Unuse(int pair) {
+  if (pair > 0 && pair < count_ && uses_[pair] > 0) --uses_[pair];
+}
+
+void PairTable::ClearUses() {
+  for (int &uses : uses_) uses = 0;
+}
+
 }  // namespace app

@@ -19,4 +19,31 @@ struct TerminalColor {
 // intensity; fewer is monochrome.
 TerminalColor MapAttribute(unsigned char attr, int colors);
 
+// The colour pairs of a terminal that has `count` of them; pair 0 is the
+// terminal's own and never given out. Each pair shows one foreground and
+// background (ANSI 0-15). When every pair is taken, one that no cell on the
+// screen shows any more is taken anew, so a terminal with 256 pairs shows
+// any 255 combinations at once, whichever were shown before.
+class PairTable {
+ public:
+  explicit PairTable(int count);
+  // The pair of fg on bg; `define` says the caller must (re)define it. 0
+  // when every pair is on the screen.
+  int Find(int fg, int bg, bool &define);
+  // A cell now shows `pair` / shows it no longer.
+  void Use(int pair);
+  void Unuse(int pair);
+  // The screen was cleared: no cell shows any pair.
+  void ClearUses();
+
+ private:
+  enum { kCombos = 256, kMaxPairs = kCombos + 1 };
+  int count_;
+  int next_ = 1;  // the first pair never given out
+  int scan_ = 1;  // where the search for a pair to take anew goes on
+  int uses_[kMaxPairs] = {};
+  int comboOf_[kMaxPairs] = {};  // fg * 16 + bg, or -1
+  int pairOf_[kCombos] = {};     // 0: none
+};
+
 }  // namespace app

@@ -41,6 +41,7 @@ TerminalView::TerminalView(FILE *out, FILE *in, int codePage) : codePage_(codePa
   if (has_colors()) {
     start_color();
     colors_ = COLORS;
+    pairs_ = PairTable(COLOR_PAIRS);
   }
   curs_set(0);
   cursorMode_ = 0;
@@ -93,18 +94,22 @@ std::string TerminalView::ResumeBytes() const {
 }
 
 short TerminalView::PairFor(int fg, int bg) {
-  short &pair = pairs_[(fg + 1) * 17 + (bg + 1)];
-  if (pair) return pair;
-  if (nextPair_ >= COLOR_PAIRS) return short(COLOR_PAIRS - 1);
-  init_pair(nextPair_, short(fg), short(bg));
-  pair = nextPair_++;
+  bool define = false;
+  short pair = short(pairs_.Find(fg, bg, define));
+  if (define) init_pair(pair, short(fg), short(bg));
   return pair;
+}
+
+void TerminalView::ForgetShown() {
+  known_.assign(known_.size(), false);
+  shownPair_.assign(shownPair_.size(), 0);
+  pairs_.ClearUses();
 }
 
 void TerminalView::Resize(int columns, int rows) {
   if (!term_) return;
   resizeterm(rows, columns);
-  known_.assign(known_.size(), false);
+  ForgetShown();
   // After a stop the terminal shows its cursor whatever ncurses believes.
   curs_set(1);
   cursorMode_ = 1;
@@ -120,6 +125,8 @@ void TerminalView::Show(const farhost::Screen &screen) {
     height_ = height;
     shown_.assign(size_t(width) * size_t(height), farhost::Cell{});
     known_.assign(shown_.size(), false);
+    shownPair_.assign(shown_.size(), 0);
+    pairs_.ClearUses();
     erase();
   }
   int cols = COLS, rows = LINES;
@@ -128,6 +135,7 @@ void TerminalView::Show(const farhost::Screen &screen) {
       size_t i = size_t(y) * size_t(width) + size_t(x);
       farhost::Cell cell = screen.At(x, y);
       if (known_[i] && shown_[i] == cell) continue;
+      if (known_[i]) pairs_.Unuse(shownPair_[i]);
       shown_[i] = cell;
       known_[i] = true;
       TerminalColor color = MapAttribute(cell.attr, colors_);
@@ -135,6 +143,8 @@ void TerminalView::Show(const farhost::Screen &screen) {
       if (color.bold) attrs |= A_BOLD;
       if (color.reverse) attrs |= A_REVERSE;
       short pair = color.fg >= 0 ? PairFor(color.fg, color.bg) : 0;
+      shownPair_[i] = pair;
+      pairs_.Use(pair);
       wchar_t glyph[2] = {wchar_t(OemToUnicode(cell.ch, codePage_)), 0};
       cchar_t cc;
       setcchar(&cc, glyph, attrs, pair, nullptr);

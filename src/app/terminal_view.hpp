@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/colors.hpp"
 #include "farhost/screen.hpp"
 
 struct screen;
@@ -37,6 +38,8 @@ class TerminalView {
 
  private:
   short PairFor(int fg, int bg);
+  // The terminal was cleared: every cell is drawn again.
+  void ForgetShown();
 
   struct screen *term_ = nullptr;
   int codePage_;
@@ -44,9 +47,9 @@ class TerminalView {
   int width_ = 0;  // size of `shown_`
   int height_ = 0;
   std::vector<farhost::Cell> shown_;
-  std::vector<bool> known_;  // shown_ holds what the terminal shows
-  short pairs_[17 * 17] = {};
-  short nextPair_ = 1;
+  std::vector<bool> known_;       // shown_ holds what the terminal shows
+  std::vector<short> shownPair_;  // the colour pair of each cell in shown_
+  PairTable pairs_{0};
   int cursorMode_ = -1;
 };
 

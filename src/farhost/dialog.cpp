@@ -167,6 +167,8 @@ bool Dialog::ChangeFocus(int index, bool moveSelect) {
   return true;
 }
 
+// A radio group runs from an item with DIF_GROUP (or the first of a run of
+// radio buttons) to the item before the next group or the next other item.
 int Dialog::RadioGroupStart(int index) const {
   int start = index;
   while (start > 0 && !(items_[start].rec.Flags & DIF_GROUP) &&
@@ -175,14 +177,25 @@ int Dialog::RadioGroupStart(int index) const {
   return start;
 }
 
+int Dialog::RadioGroupEnd(int index) const {
+  int end = index + 1;
+  while (end < ItemCount() && items_[end].rec.Type == DI_RADIOBUTTON &&
+         !(items_[end].rec.Flags & DIF_GROUP))
+    ++end;
+  return end;
+}
+
+// The procedure is told of the new selection; a 0 puts the old one back.
 void Dialog::SelectRadio(int index) {
-  int start = RadioGroupStart(index);
-  for (int i = start; i < ItemCount() && items_[i].rec.Type == DI_RADIOBUTTON; ++i) {
-    if (i > start && (items_[i].rec.Flags & DIF_GROUP)) break;
+  int start = RadioGroupStart(index), end = RadioGroupEnd(index);
+  std::vector<int> was;
+  for (int i = start; i < end; ++i) {
+    was.push_back(items_[i].rec.Selected);
     items_[i].rec.Selected = 0;
   }
   items_[index].rec.Selected = 1;
-  Notify(DN_BTNCLICK, index, 1);
+  if (Notify(DN_BTNCLICK, index, 1) || closed_) return;
+  for (int i = start; i < end; ++i) items_[i].rec.Selected = was[size_t(i - start)];
 }
 
 void Dialog::Press(int index) {
@@ -192,10 +205,13 @@ void Dialog::Press(int index) {
     case DI_BUTTON:
       if (Notify(DN_BTNCLICK, index, 0) == 0) AskClose(index);
       break;
-    case DI_CHECKBOX:
-      rec.Selected = rec.Selected ? 0 : 1;
-      Notify(DN_BTNCLICK, index, rec.Selected);
+    case DI_CHECKBOX: {
+      // Off, on, and with DIF_3STATE the third state, in turn.
+      int was = rec.Selected;
+      rec.Selected = (rec.Flags & DIF_3STATE) ? (was == 0 ? 1 : was == 1 ? 2 : 0) : (was ? 0 : 1);
+      if (!Notify(DN_BTNCLICK, index, rec.Selected) && !closed_) items_[index].rec.Selected = was;
       break;
+    }
     case DI_RADIOBUTTON:
       SelectRadio(index);
       break;
@@ -216,11 +232,11 @@ LONG_PTR Dialog::Notify(int msg, int param1, LONG_PTR param2) {
   if (proc_) return proc_(static_cast<HANDLE>(this), msg, param1, param2);
   if (msg >= DM_USER) return 0;
   if (msg == DN_CLOSE || msg == DN_KEY || (msg >= DN_FIRST && msg < DM_USER))
-    return DefaultAnswer(msg, param1, param2);
+    return DefaultAnswer(this, msg, param1, param2);
   return Message(msg, param1, param2);
 }
 
-LONG_PTR Dialog::DefaultAnswer(int msg, int, LONG_PTR param2) {
+LONG_PTR Dialog::DefaultAnswer(const Dialog *dialog, int msg, int param1, LONG_PTR param2) {
   switch (msg) {
     case DN_CLOSE:
     case DN_DRAWDIALOG:
@@ -228,6 +244,10 @@ LONG_PTR Dialog::DefaultAnswer(int msg, int, LONG_PTR param2) {
     case DN_EDITCHANGE:
     case DN_HOTKEY:
       return TRUE;
+    case DN_BTNCLICK:  // a button closes the dialog; a box keeps its new state
+      return dialog && dialog->ValidItem(param1) && dialog->items_[param1].rec.Type != DI_BUTTON
+                 ? TRUE
+                 : 0;
     case DN_CTLCOLORDIALOG:
     case DN_CTLCOLORDLGITEM:
     case DN_CTLCOLORDLGLIST:
@@ -430,13 +450,9 @@ LONG_PTR Dialog::Message(int msg, int param1, LONG_PTR param2) {
     case DM_SETCHECK: {
       if (!ValidItem(param1)) return 0;
       LONG_PTR was = items_[param1].rec.Selected;
-      if (items_[param1].rec.Type == DI_RADIOBUTTON && param2) {
-        int start = RadioGroupStart(param1);
-        for (int i = start; i < ItemCount() && items_[i].rec.Type == DI_RADIOBUTTON; ++i) {
-          if (i > start && (items_[i].rec.Flags & DIF_GROUP)) break;
+      if (items_[param1].rec.Type == DI_RADIOBUTTON && param2)
+        for (int i = RadioGroupStart(param1); i < RadioGroupEnd(param1); ++i)
           items_[i].rec.Selected = 0;
-        }
-      }
       items_[param1].rec.Selected = int(param2);
       return was;
     }

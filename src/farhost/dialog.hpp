@@ -24,8 +24,9 @@ class Dialog : public Window {
 
   // A message sent to the dialog (SendDlgMessage, DefDlgProc's DM_ part).
   LONG_PTR Message(int msg, int param1, LONG_PTR param2);
-  // The default answer to a notification.
-  static LONG_PTR DefaultAnswer(int msg, int param1, LONG_PTR param2);
+  // The default answer to a notification (DefDlgProc's DN_ part); without a
+  // dialog a click answers as one on a button.
+  static LONG_PTR DefaultAnswer(const Dialog *dialog, int msg, int param1, LONG_PTR param2);
 
   // Warning colours (message boxes with FMSG_WARNING).
   void SetWarning(bool warning) { warning_ = warning; }
@@ -63,11 +64,13 @@ class Dialog : public Window {
   bool ValidItem(int index) const { return index >= 0 && index < int(items_.size()); }
   int FirstFocusable() const;
   bool ChangeFocus(int index, bool moveSelect);
+  bool TabStop(int index) const;
   void FocusStep(int step);
   void FocusDirection(DWORD key);
   void Press(int index);
   void SelectRadio(int index);
   int RadioGroupStart(int index) const;
+  int RadioGroupEnd(int index) const;
   void AskClose(int item);
   void HandleKey(DWORD key);
   bool EditKey(int index, DWORD key);

@@ -209,10 +209,11 @@ void Dialog::DrawItem(int index, LONG_PTR packed) {
     case DI_RADIOBUTTON: {
       int x = x0 + item.box.x1, y = y0 + item.box.y1;
       bool radio = rec.Type == DI_RADIOBUTTON;
-      unsigned char mark = radio ? (rec.Selected ? (unsigned char)RADIO_MARK : ' ')
-                                 : (rec.Selected == 2 ? '?'
-                                    : rec.Selected    ? 'x'
-                                                      : ' ');
+      bool third = !radio && (rec.Flags & DIF_3STATE) && rec.Selected == 2;
+      unsigned char mark = radio          ? (rec.Selected ? (unsigned char)RADIO_MARK : ' ')
+                           : third        ? '?'
+                           : rec.Selected ? 'x'
+                                          : ' ';
       screen.Put(x, y, radio ? '(' : '[', colors.normal);
       screen.Put(x + 1, y, mark, colors.normal);
       screen.Put(x + 2, y, radio ? ')' : ']', colors.normal);

@@ -169,13 +169,23 @@ bool Dialog::EditKey(int index, DWORD key) {
   }
 }
 
+// Tab stops: a radio group is one stop, at its selected button (at every
+// button when none is selected), as the file manager skips groups.
+bool Dialog::TabStop(int index) const {
+  if (!Focusable(index)) return false;
+  if (items_[index].rec.Type != DI_RADIOBUTTON || items_[index].rec.Selected) return true;
+  for (int i = RadioGroupStart(index); i < RadioGroupEnd(index); ++i)
+    if (items_[i].rec.Selected && Focusable(i)) return false;
+  return true;
+}
+
 void Dialog::FocusStep(int step) {
   int n = ItemCount();
   if (n == 0) return;
   int start = ValidItem(focus_) ? focus_ : (step > 0 ? n - 1 : 0);
   for (int k = 1; k <= n; ++k) {
     int i = ((start + step * k) % n + n) % n;
-    if (Focusable(i)) {
+    if (TabStop(i)) {
       ChangeFocus(i, false);
       return;
     }

@@ -35,7 +35,7 @@ LONG_PTR WINAPI SendDlgMessage(HANDLE dlg, int msg, int param1, LONG_PTR param2)
 
 LONG_PTR WINAPI DefDlgProc(HANDLE dlg, int msg, int param1, LONG_PTR param2) {
   if (msg == DN_CLOSE || msg == DN_KEY || msg >= DN_FIRST)
-    return msg >= DM_USER ? 0 : Dialog::DefaultAnswer(msg, param1, param2);
+    return msg >= DM_USER ? 0 : Dialog::DefaultAnswer(FindDialog(dlg), msg, param1, param2);
   return SendDlgMessage(dlg, msg, param1, param2);
 }
 

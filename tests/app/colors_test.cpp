@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+#include <set>
+#include <utility>
+#include <vector>
+
 #include "app/colors.hpp"
 #include "app/oem_glyphs.hpp"
 
@@ -47,6 +53,86 @@ TEST_P(AttrTable, MapsConsoleAttributes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Colors, AttrTable, testing::ValuesIn(kAttrs));
+
+// On 16 colours every attribute is a pair of its own, bright foregrounds
+// and backgrounds included.
+TEST(Colors, SixteenColoursTellAllAttributesApart) {
+  std::set<std::pair<int, int>> seen;
+  for (int attr = 0; attr < 256; ++attr) {
+    app::TerminalColor color = app::MapAttribute((unsigned char)attr, 16);
+    EXPECT_FALSE(color.bold || color.reverse);
+    seen.insert({color.fg, color.bg});
+  }
+  EXPECT_EQ(256u, seen.size());
+}
+
+// A screen of cells whose colours change over time, drawn through a pair
+// table as the terminal view draws: a pair given anew must never be one a
+// cell on the screen still shows, or that cell would change colour.
+struct PairScreen {
+  explicit PairScreen(int pairs, int cells) : table(pairs), combo(cells, -1), pair(cells, 0) {}
+  // Cell i now shows fg on bg; false when the table had no pair for it.
+  bool Show(int i, int fg, int bg) {
+    if (combo[size_t(i)] >= 0) table.Unuse(pair[size_t(i)]);
+    bool define = false;
+    int p = table.Find(fg, bg, define);
+    if (define) defined[p] = fg * 16 + bg;
+    combo[size_t(i)] = fg * 16 + bg;
+    pair[size_t(i)] = p;
+    table.Use(p);
+    return p != 0;
+  }
+  // Every cell given a pair still shows its colours through it.
+  bool Consistent() const {
+    for (size_t i = 0; i < combo.size(); ++i) {
+      auto it = defined.find(pair[i]);
+      if (combo[i] >= 0 && pair[i] != 0 && (it == defined.end() || it->second != combo[i]))
+        return false;
+    }
+    return true;
+  }
+  app::PairTable table;
+  std::vector<int> combo, pair;
+  std::map<int, int> defined;
+};
+
+TEST(ColorPairs, PickerChoicesOnASixteenColourTerminal) {
+  // 256 pairs: pair 0 is the terminal's, 255 to give out. The picker shows
+  // its 32 buttons and three samples in the colour chosen, then the next.
+  PairScreen screen(256, 40);
+  for (int k = 0; k < 16; ++k) {
+    screen.Show(k, 7 - k % 8, k);
+    screen.Show(16 + k, 7 - k % 8, k);
+  }
+  for (int round = 0; round < 2; ++round)
+    for (int attr = 0; attr < 256; ++attr) {
+      for (int i = 32; i < 35; ++i) ASSERT_TRUE(screen.Show(i, attr & 15, attr >> 4)) << attr;
+      ASSERT_TRUE(screen.Consistent()) << "attribute " << attr;
+    }
+}
+
+TEST(ColorPairs, RandomScreensWithinThePairs) {
+  for (int pairs : {64, 256}) {
+    int colours = pairs == 64 ? 8 : 16;
+    PairScreen screen(pairs, pairs - 1);  // never more colours on screen than pairs
+    std::mt19937 random(pairs);
+    for (int step = 0; step < 20000; ++step) {
+      int cell = int(random() % unsigned(pairs - 1));
+      ASSERT_TRUE(
+          screen.Show(cell, int(random() % unsigned(colours)), int(random() % unsigned(colours))));
+      if (step % 97 == 0) {
+        ASSERT_TRUE(screen.Consistent()) << pairs << " step " << step;
+      }
+    }
+    EXPECT_TRUE(screen.Consistent());
+  }
+  // More colours on screen than pairs: the one left over gets none.
+  PairScreen full(4, 4);
+  EXPECT_TRUE(full.Show(0, 1, 0) && full.Show(1, 2, 0) && full.Show(2, 3, 0));
+  EXPECT_FALSE(full.Show(3, 4, 0));
+  EXPECT_TRUE(full.Show(2, 4, 0));  // 3 on 0 left the screen: its pair serves
+  EXPECT_TRUE(full.Consistent());
+}
 
 TEST(Colors, SwapIsItsOwnInverse) {
   for (int c = 0; c < 16; ++c) EXPECT_EQ(app::AnsiColor(app::AnsiColor(c)), c);

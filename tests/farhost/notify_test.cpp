@@ -142,6 +142,51 @@ TEST(Notifications, HotkeyDeclinedIsOfferedOnceMore) {
   EXPECT_EQ(1, items[2].Focus);
 }
 
+// A check box or radio button has changed when DN_BTNCLICK arrives; a 0 puts
+// the old state back. Moving onto a DIF_MOVESELECT radio button selects it
+// and tells the procedure; DefDlgProc keeps a box's new state.
+TEST(Notifications, BoxClicksRefusedOrTaken) {
+  Session session(40, 10);
+  std::vector<FarDialogItem> items = Small();
+  items[2].Flags = DIF_3STATE;
+  items.push_back(MakeItem(DI_RADIOBUTTON, 18, 3, 0, 0, DIF_GROUP | DIF_MOVESELECT, "", 1));  // 4
+  items.push_back(MakeItem(DI_RADIOBUTTON, 21, 3, 0, 0, DIF_MOVESELECT));                     // 5
+  items.push_back(MakeItem(DI_RADIOBUTTON, 24, 3, 0, 0, DIF_MOVESELECT));                     // 6
+  // Space on the box three times (the third, a clear, refused), then right
+  // to 5 (refused) and to 6 (taken by DefDlgProc), then a click on the box
+  // (the clear taken).
+  session.backend.events = {Key(KEY_TAB),   Key(' '),       Key(' '),       Key(' '),
+                            Key(KEY_RIGHT), Key(KEY_RIGHT), Key(KEY_RIGHT), Click(11, 4)};
+  Recorder recorder;
+  std::vector<std::string> marks;
+  bool refusedClear = false;
+  recorder.hook = [&](HANDLE, int msg, int p1, LONG_PTR p2, LONG_PTR *result) {
+    if (msg != DN_BTNCLICK) return false;
+    // The screen is drawn after the procedure has answered.
+    marks.push_back(farhost::TheScreen().TextDump().substr(4 * 41 + 10, 3));
+    bool refuse = p1 == 5 || (p1 == 2 && p2 == 0 && !refusedClear);
+    if (p1 == 2 && p2 == 0) refusedClear = true;
+    return refuse ? (*result = 0, true) : false;
+  };
+  RunSmall(items, recorder);
+  std::vector<Note> clicks;
+  for (const Note &note : recorder.notes)
+    if (note.msg == DN_BTNCLICK) clicks.push_back(note);
+  EXPECT_EQ((std::vector<Note>{{DN_BTNCLICK, 2, 1},
+                               {DN_BTNCLICK, 2, 2},
+                               {DN_BTNCLICK, 2, 0},
+                               {DN_BTNCLICK, 5, 1},
+                               {DN_BTNCLICK, 6, 1},
+                               {DN_BTNCLICK, 2, 0}}),
+            clicks);
+  // The third state shows as [?]; the refused clear left it standing.
+  EXPECT_EQ((std::vector<std::string>{"[ ]", "[x]", "[?]", "[?]", "[?]", "[?]"}), marks);
+  EXPECT_EQ(0, items[2].Selected);  // the click took it from 2 to 0
+  EXPECT_EQ(0, items[4].Selected);
+  EXPECT_EQ(0, items[5].Selected);
+  EXPECT_EQ(1, items[6].Selected);
+}
+
 TEST(Notifications, KeyConsumedByProcedure) {
   Session session(40, 10);
   session.backend.events = {Key('a'), Key(KEY_ESC), Key('b')};

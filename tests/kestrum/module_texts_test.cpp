@@ -77,7 +77,7 @@ TEST_F(ModuleTexts, FormatsFillIn) {
   FormatMessageText(buffer, sizeof buffer, 47, "dd", 5, 3);
   EXPECT_STREQ(buffer, "Match at 5:3");
   FormatMessageText(buffer, sizeof buffer, 37, "d", 16);
-  EXPECT_STREQ(buffer, "Group 16");
+  EXPECT_STREQ(buffer, "Color 16");
   FormatMessageText(buffer, sizeof buffer, 39, "c", 'G');
   EXPECT_STREQ(buffer, "&G Change");
   FormatMessageText(buffer, sizeof buffer, 38, "");

@@ -1,0 +1,161 @@
+#include "dialogs/color_picker.hpp"
+
+#include "dialogs/compact_template.hpp"
+#include "dialogs/host_dialog.hpp"
+
+namespace {
+
+enum {
+  kTitleItem = 0,
+  kForegroundBox = 1,
+  kFirstForeground = 2,
+  kBackgroundBox = 18,
+  kFirstBackground = 19,
+  kFirstSample = 35,
+  kLastSample = 37,
+  kSetButton = 39,
+  kCancelButton = 40,
+  kPickerItems = 41,
+  kColorCount = 16,
+  kItemText = sizeof(FarDialogItem::Data),
+};
+
+// Radio button k stands in column k / 4 and line k % 4 of its box, on
+// background k with a contrasting foreground.
+constexpr CompactItem Radio(int left, int k) {
+  return CompactItem{DI_RADIOBUTTON,
+                     int16_t(left + 3 * (k / 4)),
+                     int16_t(3 + k % 4),
+                     0,
+                     0,
+                     DIF_MOVESELECT | DIF_SETCOLOR | DWORD(k * 16 + (7 - k % 8)) |
+                         (k == 0 ? DWORD(DIF_GROUP) : 0u),
+                     0};
+}
+
+constexpr DWORD kSampleFlags = DIF_SETCOLOR | 0x2E;
+
+// Every text is filled in by PickColor.
+const CompactItem kPickerTemplate[] = {
+    {DI_DOUBLEBOX, 3, 1, 35, 13, DIF_BOXCOLOR, 0},
+    {DI_SINGLEBOX, 5, 2, 18, 7, DIF_BOXCOLOR | DIF_LEFTTEXT, 0},
+    Radio(6, 0),
+    Radio(6, 1),
+    Radio(6, 2),
+    Radio(6, 3),
+    Radio(6, 4),
+    Radio(6, 5),
+    Radio(6, 6),
+    Radio(6, 7),
+    Radio(6, 8),
+    Radio(6, 9),
+    Radio(6, 10),
+    Radio(6, 11),
+    Radio(6, 12),
+    Radio(6, 13),
+    Radio(6, 14),
+    Radio(6, 15),
+    {DI_SINGLEBOX, 20, 2, 33, 7, DIF_BOXCOLOR | DIF_LEFTTEXT, 0},
+    Radio(21, 0),
+    Radio(21, 1),
+    Radio(21, 2),
+    Radio(21, 3),
+    Radio(21, 4),
+    Radio(21, 5),
+    Radio(21, 6),
+    Radio(21, 7),
+    Radio(21, 8),
+    Radio(21, 9),
+    Radio(21, 10),
+    Radio(21, 11),
+    Radio(21, 12),
+    Radio(21, 13),
+    Radio(21, 14),
+    Radio(21, 15),
+    {DI_TEXT, 5, 8, 0, 0, kSampleFlags, 0},
+    {DI_TEXT, 5, 9, 0, 0, kSampleFlags, 0},
+    {DI_TEXT, 5, 10, 0, 0, kSampleFlags, 0},
+    {DI_TEXT, 3, 11, 3, 11, DIF_SEPARATOR | DIF_BOXCOLOR, 0},
+    {DI_BUTTON | CIF_DEFAULT, 0, 12, 0, 0, DIF_CENTERGROUP, 0},
+    {DI_BUTTON, 0, 12, 0, 0, DIF_CENTERGROUP, 0},
+    {CIF_END, 0, 0, 0, 0, 0, 0},
+};
+static_assert(sizeof kPickerTemplate / sizeof kPickerTemplate[0] == kPickerItems + 1,
+              "41 items and the terminator");
+
+const char *const kDefaultTexts[kPickerTextCount] = {
+    "Color", "&Foreground", "&Background", "&Set", "&Cancel", "Text Text Text Text Text Text",
+};
+const int kTextItems[kPickerTextCount] = {kTitleItem, kForegroundBox, kBackgroundBox,
+                                          kSetButton, kCancelButton,  kFirstSample};
+
+// Shared by PickColor and its dialog procedure while the picker is open.
+struct PickerState {
+  int foreground;
+  int background;
+  char baseTitle[kItemText];
+};
+PickerState Picker;
+
+int CurrentAttribute() {
+  return Picker.background * 16 + Picker.foreground;
+}
+
+// The base title and the attribute in decimal, hexadecimal and octal.
+void FormatTitle(char *title) {
+  int a = CurrentAttribute();
+  FormatBounded(title, kItemText, "%s(%3d 0x%02X %03o)", Picker.baseTitle, a, a, a);
+}
+
+}  // namespace
+
+int32_t PickColor(int32_t attribute, const PickerTexts *texts, const char *helpTopic) {
+  FarDialogItem items[kPickerItems];
+  ExpandTemplate(kPickerTemplate, items);
+  for (int entry = 0; entry < kPickerTextCount; ++entry) {
+    MessageRef text = texts ? texts->entries[entry] : MessageRef{};
+    if (!text.value) text = MessageRef::Literal(kDefaultTexts[entry]);
+    CopyText(items[kTextItems[entry]].Data, MessageText(text), kItemText);
+  }
+  for (int item = kFirstSample + 1; item <= kLastSample; ++item)
+    CopyText(items[item].Data, items[kFirstSample].Data, kItemText);
+
+  Picker.foreground = attribute & 0xF;
+  Picker.background = (attribute >> 4) & 0xF;
+  for (int k = 0; k < kColorCount; ++k) {
+    items[kFirstForeground + k].Selected = items[kFirstForeground + k].Focus = 0;
+    items[kFirstBackground + k].Selected = items[kFirstBackground + k].Focus = 0;
+  }
+  items[kFirstForeground + Picker.foreground].Selected = 1;
+  items[kFirstForeground + Picker.foreground].Focus = 1;
+  items[kFirstBackground + Picker.background].Selected = 1;
+
+  CopyText(Picker.baseTitle, items[kTitleItem].Data, kItemText);
+  FormatTitle(items[kTitleItem].Data);
+
+  int closed = RunHostDialog(39, 15, helpTopic, items, kPickerItems, PickerDialogProc);
+  return closed == kSetButton ? CurrentAttribute() : attribute;
+}
+
+LONG_PTR WINAPI PickerDialogProc(HANDLE dialog, int message, int param1, LONG_PTR param2) {
+  switch (message) {
+    case DN_BTNCLICK: {
+      if (param1 >= kFirstForeground && param1 < kFirstForeground + kColorCount)
+        Picker.foreground = param1 - kFirstForeground;
+      else if (param1 >= kFirstBackground && param1 < kFirstBackground + kColorCount)
+        Picker.background = param1 - kFirstBackground;
+      char title[kItemText];
+      FormatTitle(title);
+      FarDialogItemData data = {TextLength(title), title};
+      SendToDialog(dialog, DM_SETTEXT, kTitleItem, reinterpret_cast<LONG_PTR>(&data));
+      SendToDialog(dialog, DM_REDRAW, 0, 0);
+      break;
+    }
+    case DN_CTLCOLORDLGITEM:
+      if (param1 >= kFirstSample && param1 <= kLastSample) return CurrentAttribute();
+      break;
+    default:
+      break;
+  }
+  return PassToHost(dialog, message, param1, param2);
+}
