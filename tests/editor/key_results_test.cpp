@@ -101,6 +101,20 @@ TEST_F(EditorTest, DroppingASelectionOnItsLineLocksTheRedraw) {
   }
 }
 
+// A line longer than a region's columns reach (pasted into itself often
+// enough): the selection stops at the last column instead of turning round.
+TEST_F(EditorTest, SelectionOfAVeryLongLineStaysInRange) {
+  Open(text);
+  Load(text, {std::string(40000, 'a'), "b"});
+  EXPECT_TRUE(Send(text, DN_KEY, 8, KEY_SHIFT | KEY_END));
+  EXPECT_EQ(text.regions[0].endColumn, 32767);
+  // The host took no cursor column past 511: the cursor stayed in column 0,
+  // on the selection's start, which moves down and becomes its end.
+  EXPECT_TRUE(Send(text, DN_KEY, 8, KEY_SHIFT | KEY_DOWN));
+  const Region &r = text.regions[0];
+  EXPECT_TRUE(r.startColumn == 32767 && r.startLine == 0 && r.endColumn == 0 && r.endLine == 1);
+}
+
 // A new text leaves no selection behind that could cover its lines.
 TEST_F(EditorTest, ANewTextDropsTheSelection) {
   Open(text);

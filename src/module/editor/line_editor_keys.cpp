@@ -157,12 +157,10 @@ bool LineEditor::HandleSelectionKey(int row, DWORD key) {
   if (newColumn == column && newLine == line) return true;
   switch (mode) {
     case kOnStart:
-      sel.startColumn = static_cast<int16_t>(newColumn);
-      sel.startLine = static_cast<int16_t>(newLine);
+      sel.Set(newColumn, newLine, sel.endColumn, sel.endLine);
       break;
     case kOnEnd:
-      sel.endColumn = static_cast<int16_t>(newColumn);
-      sel.endLine = static_cast<int16_t>(newLine);
+      sel.Set(sel.startColumn, sel.startLine, newColumn, newLine);
       break;
     case kApart:
       sel.Set(column, line, newColumn, newLine);
