@@ -10,10 +10,6 @@
 
 namespace {
 
-int Clamp(int value, int low, int high) {
-  return value < low ? low : value > high ? high : value;
-}
-
 // A new heap line: `length` bytes of `head`, then `tailLength` of `tail`.
 char *Joined(const char *head, int length, const char *tail, int tailLength) {
   char *line = static_cast<char *>(malloc(static_cast<size_t>(length) + tailLength + 1));

@@ -97,6 +97,10 @@ class LineEditor {
 // (Shift does not matter).
 bool IsPrintableKey(DWORD key);
 
+inline int Clamp(int value, int low, int high) {
+  return value < low ? low : value > high ? high : value;
+}
+
 // A malloc'ed copy of length bytes of text and a terminator; null when out
 // of memory.
 char *DuplicateLine(const char *text, int length);

@@ -3,15 +3,7 @@
 #include "editor/line_editor.hpp"
 #include "far170/plugin.hpp"
 
-namespace {
-
 constexpr DWORD kCtrlShift = KEY_CTRL | KEY_SHIFT;
-
-int Clamp(int value, int low, int high) {
-  return value < low ? low : value > high ? high : value;
-}
-
-}  // namespace
 
 bool IsPrintableKey(DWORD key) {
   if (key & (KEY_CTRL | KEY_ALT | KEY_RCTRL | KEY_RALT)) return false;
