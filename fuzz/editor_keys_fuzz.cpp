@@ -1,11 +1,13 @@
 // Key sequences against the tester's two editors on the file manager
-// stand-in: keys, typed characters, clicks and resizes through the dialog,
-// and between them the calls the tester makes on the editors (notifications).
-// The editors' invariants must hold after every step.
+// stand-in: the editors' keys, typed characters, clicks and resizes through
+// the dialog, and between them the calls the tester makes on the editors
+// (notifications) and new clipboard texts. The editors' invariants, the
+// selection's among them, must hold after every step.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "host/clipboard.hpp"
@@ -24,7 +26,19 @@ void CheckEditor(const LineEditor &e, const char *which) {
   FuzzCheck(e.cursorRow >= 0 && e.cursorRow < e.rowCount, "cursor row", state);
   FuzzCheck(e.CurrentLine() < e.lineCount, "current line", state);
   FuzzCheck(e.topLine + e.rowCount <= e.lineCount || e.topLine == 0, "top line", state);
-  for (int i = 0; i < e.lineCount; i++) FuzzCheck(e.lines[i] != nullptr, "a missing line", state);
+  for (int i = 0; i < e.lineCount; i++) {
+    FuzzCheck(e.lines[i] != nullptr, "a missing line", state);
+    FuzzCheck(!strpbrk(e.lines[i], "\r\n"), "a line break inside a line", state);
+  }
+  // The selection: none, or from its start to its end within the text.
+  const Region &sel = e.regions[0];
+  state += " selection " + std::to_string(sel.startColumn) + "," + std::to_string(sel.startLine) +
+           "-" + std::to_string(sel.endColumn) + "," + std::to_string(sel.endLine);
+  FuzzCheck(
+      sel.IsNull() || (sel.startLine >= 0 && sel.startLine <= sel.endLine &&
+                       sel.endLine < e.lineCount && sel.startColumn >= 0 && sel.endColumn >= 0 &&
+                       (sel.startLine < sel.endLine || sel.startColumn <= sel.endColumn)),
+      "selection", state);
 }
 
 // One of the tester's calls on an editor; true when the step was used.
@@ -33,7 +47,7 @@ bool Notify(TestDialog &t, FuzzBytes &bytes) {
   bool expression = bytes.Byte() & 1;
   LineEditor &e = expression ? static_cast<LineEditor &>(t.expression) : t.text;
   const char *which = expression ? "expression" : "text";
-  switch (bytes.Below(7)) {
+  switch (bytes.Below(8)) {
     case 0: {
       std::string text = bytes.Text(255);
       FuzzTrace("%s: SetText \"%s\"", which, text.c_str());
@@ -58,8 +72,8 @@ bool Notify(TestDialog &t, FuzzBytes &bytes) {
       e.MoveTo(line, column, force);
       break;
     }
-    case 4: {
-      int index = bytes.Below(e.regionCount + 2) - 1;
+    case 4: {  // a highlight, as the tester sets them; the selection is the user's
+      int index = 1 + bytes.Below(e.regionCount);
       int sc = bytes.Below(300) - 5, sl = bytes.Below(130) - 5;
       int ec = bytes.Below(300) - 5, el = bytes.Below(130) - 5;
       FuzzTrace("%s: region %d set %d %d %d %d", which, index, sc, sl, ec, el);
@@ -74,6 +88,12 @@ bool Notify(TestDialog &t, FuzzBytes &bytes) {
       FuzzTrace("%s: Refresh", which);
       e.Refresh();
       break;
+    case 6: {
+      std::string text = bytes.Text(255);
+      FuzzTrace("clipboard \"%s\"", text.c_str());
+      ClipboardPut(text.c_str(), static_cast<int>(text.size()));
+      break;
+    }
     default:
       FuzzTrace("%s: UpdateStatus", which);
       static_cast<StatusLineEditor &>(e).UpdateStatus();
@@ -94,6 +114,11 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  // Each input starts from an empty clipboard, so what it finds it repeats.
+  if (OpenClipboard(nullptr)) {
+    EmptyClipboard();
+    CloseClipboard();
+  }
   FuzzBytes bytes(data, size);
   TestDialog t;
   bool ready = false;

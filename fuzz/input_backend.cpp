@@ -5,10 +5,11 @@
 
 namespace {
 
-const DWORD kKeys[] = {KEY_LEFT, KEY_RIGHT, KEY_UP,  KEY_DOWN, KEY_HOME, KEY_END,   KEY_PGUP,
-                       KEY_PGDN, KEY_BS,    KEY_DEL, KEY_INS,  KEY_TAB,  KEY_ENTER, KEY_SPACE,
-                       KEY_F1,   KEY_F12,   'A',     'C',      'V',      'X',       'Y',
-                       'Z',      'K',       'U',     '[',      ']',      KEY_ESC};
+const DWORD kKeys[] = {KEY_LEFT,  KEY_RIGHT, KEY_UP, KEY_DOWN, KEY_HOME, KEY_END,
+                       KEY_PGUP,  KEY_PGDN,  KEY_BS, KEY_DEL,  KEY_INS,  KEY_TAB,
+                       KEY_ENTER, KEY_SPACE, KEY_F1, KEY_F12,  'A',      'C',
+                       'D',       'N',       'V',    'X',      'Y',      'Z',
+                       'K',       'U',       '[',    ']',      KEY_ESC};
 const DWORD kModifiers[] = {0,
                             0,
                             0,

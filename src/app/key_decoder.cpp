@@ -411,4 +411,28 @@ DecodedInput DecodeInput(std::string_view bytes, bool final, int codePage) {
   }
 }
 
+DWORD AddConsoleModifiers(DWORD key, int shiftState) {
+  DWORD mods = 0;
+  if (shiftState & 1) mods |= KEY_SHIFT;
+  if (shiftState & 4) mods |= KEY_CTRL;
+  if (shiftState & 8) mods |= KEY_ALT;
+  switch (key) {
+    case KEY_UP:
+    case KEY_DOWN:
+    case KEY_LEFT:
+    case KEY_RIGHT:
+    case KEY_HOME:
+    case KEY_END:
+    case KEY_PGUP:
+    case KEY_PGDN:
+    case KEY_INS:
+    case KEY_DEL:
+      return key | mods;
+    case KEY_TAB:
+      return key | (mods & KEY_SHIFT);
+    default:
+      return key;
+  }
+}
+
 }  // namespace app

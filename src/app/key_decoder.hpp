@@ -32,4 +32,10 @@ struct DecodedInput {
 // Alt+char. Printable characters become OEM bytes of `codePage`.
 DecodedInput DecodeInput(std::string_view bytes, bool final, int codePage);
 
+// The Linux console sends the cursor and editing keys the same with or
+// without Shift, Ctrl and Alt. `shiftState` is its keyboard's modifier state
+// as the key is read (Shift 1, AltGr 2, Ctrl 4, Alt 8): it is added to such a
+// key that came without modifiers, and Shift turns Tab into Shift+Tab.
+DWORD AddConsoleModifiers(DWORD key, int shiftState);
+
 }  // namespace app

@@ -42,6 +42,7 @@ class TerminalBackend : public farhost::Backend {
   int wake_[2] = {-1, -1};
   std::string input_;
   std::deque<farhost::InputEvent> pending_;
+  bool console_ = false;  // the Linux console: modifiers are asked for
   bool inputEnded_ = false;
   bool eventOut_ = false;  // an event was delivered and not yet followed up
   bool closed_ = false;

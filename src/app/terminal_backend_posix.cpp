@@ -39,6 +39,18 @@ std::string NormalizeNewlines(const std::string &text) {
   return out;
 }
 
+// The Linux console's modifier state (Shift 1, AltGr 2, Ctrl 4, Alt 8), or
+// -1 where `fd` is no virtual console (a pty, or the console over ssh).
+int ConsoleShiftState(int fd) {
+#ifdef TIOCLINUX
+  char request = 6;  // TIOCL_GETSHIFTSTATE
+  if (ioctl(fd, TIOCLINUX, &request) == 0) return static_cast<unsigned char>(request);
+#else
+  (void)fd;
+#endif
+  return -1;
+}
+
 }  // namespace
 
 std::unique_ptr<TerminalBackend> TerminalBackend::Open(FILE *in, FILE *out, int codePage,
@@ -56,6 +68,7 @@ std::unique_ptr<TerminalBackend> TerminalBackend::Open(FILE *in, FILE *out, int 
   std::unique_ptr<TerminalBackend> backend(new TerminalBackend(codePage));
   backend->in_ = inFd;
   backend->out_ = outFd;
+  backend->console_ = ConsoleShiftState(inFd) >= 0;
   if (pipe(backend->wake_) != 0) {
     *error = "cannot create a pipe";
     return nullptr;
@@ -142,6 +155,10 @@ bool TerminalBackend::NextDecoded(bool final, farhost::InputEvent *event, bool *
       case DecodedInput::Key:
         event->kind = farhost::InputEvent::Key;
         event->key = in.key;
+        if (console_) {
+          int state = ConsoleShiftState(in_);
+          if (state > 0) event->key = AddConsoleModifiers(in.key, state);
+        }
         return true;
       case DecodedInput::Mouse:
         event->kind = farhost::InputEvent::Mouse;

@@ -1,6 +1,7 @@
 // pardune in a real terminal (tmux): the tester opens at the terminal's width,
 // finds a match, closes through its button, and the terminal is left as it
-// was found, also after SIGTERM.
+// was found, also after SIGTERM. The editors' keys arrive from tmux under
+// every terminal type, and work as a user types them.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -33,6 +34,12 @@ class Tmux : public testing::Test {
     std::vector<std::string> all = {"-u", "-L", socket_, "-f", "/dev/null"};
     all.insert(all.end(), args.begin(), args.end());
     return RunProgram("/usr/bin/tmux", all);
+  }
+
+  std::vector<std::string> SendKeys(std::vector<std::string> keys) {
+    keys.insert(keys.begin(), "send-keys");
+    Tmux_(keys);
+    return keys;
   }
 
   // Starts `command` in a 100x30 pane whose shell records the terminal
@@ -171,6 +178,126 @@ TEST_F(Tmux, StopGivesTheTerminalBackAndContinueTakesItAgain) {
   EXPECT_EQ(ReadFile(dir_ + "/status"), "0\n");
   ExpectRestored();
 }
+
+// The control characters that a terminal in its own modes turns into
+// signals or flow control are keys while a dialog is open.
+TEST_F(Tmux, CtrlCAndCtrlBackslashAreKeysNotSignals) {
+  Start("'" + kPardune + "'");
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Pos: 1:1") != std::string::npos; }))
+      << Capture();
+  SendKeys({"C-c", "C-\\", "C-z", "x"});
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("* Pos: 2:1") != std::string::npos; }))
+      << Capture();
+  EXPECT_FALSE(Exists("status"));
+  SendKeys({"M-u", "M-s"});  // unmarked: closes without asking
+  ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
+  EXPECT_EQ(ReadFile(dir_ + "/status"), "0\n");
+  ExpectRestored();
+}
+
+const std::string kEditorTerminal = EDITOR_TERMINAL;
+
+class TmuxEditors : public Tmux, public testing::WithParamInterface<const char *> {
+ protected:
+  void StartEditors(const std::string &lines) {
+    Start(std::string("TERM=") + GetParam() + " PARDUNE_CLIPBOARD='" + dir_ + "/clipboard' '" +
+          kEditorTerminal + "' keys.log " + lines);
+    ASSERT_TRUE(WaitFor([&] { return Capture().find("Expression tester") != std::string::npos; }))
+        << Capture();
+  }
+  // The log once the dialog has been closed with Esc.
+  std::string Closed() {
+    SendKeys({"Escape"});
+    if (!WaitFor([&] { return Exists("status"); })) return "(still running)\n" + Capture();
+    EXPECT_EQ(ReadFile(dir_ + "/status"), "0\n");
+    ExpectRestored();
+    return ReadFile(dir_ + "/keys.log");
+  }
+};
+
+TEST_P(TmuxEditors, EveryEditorKeyArrivesAsItsFarCode) {
+  StartEditors("one two three");
+  const std::pair<const char *, const char *> keys[] = {
+      {"Up", "Up"},
+      {"Down", "Down"},
+      {"Left", "Left"},
+      {"Right", "Right"},
+      {"Home", "Home"},
+      {"End", "End"},
+      {"PPage", "PgUp"},
+      {"NPage", "PgDn"},
+      {"C-Home", "Ctrl+Home"},
+      {"C-End", "Ctrl+End"},
+      {"C-PPage", "Ctrl+PgUp"},
+      {"C-NPage", "Ctrl+PgDn"},
+      {"S-Up", "Shift+Up"},
+      {"S-Down", "Shift+Down"},
+      {"S-Left", "Shift+Left"},
+      {"S-Right", "Shift+Right"},
+      {"S-Home", "Shift+Home"},
+      {"S-End", "Shift+End"},
+      {"S-PPage", "Shift+PgUp"},
+      {"S-NPage", "Shift+PgDn"},
+      {"C-S-Left", "Ctrl+Shift+Left"},
+      {"C-S-Right", "Ctrl+Shift+Right"},
+      {"C-S-Home", "Ctrl+Shift+Home"},
+      {"C-S-End", "Ctrl+Shift+End"},
+      {"C-S-PPage", "Ctrl+Shift+PgUp"},
+      {"C-S-NPage", "Ctrl+Shift+PgDn"},
+      {"C-IC", "Ctrl+Ins"},
+      {"S-IC", "Shift+Ins"},
+      {"S-DC", "Shift+Del"},
+      {"C-c", "Ctrl+C"},
+      {"C-v", "Ctrl+V"},
+      {"C-x", "Ctrl+X"},
+      {"C-y", "Ctrl+Y"},
+      {"C-d", "Ctrl+D"},
+      {"C-n", "Ctrl+N"},
+      {"BSpace", "BS"},
+      {"DC", "Del"},
+      {"Enter", "Enter"},
+      {"C-z", "Ctrl+Z"},
+      {"C-s", "Ctrl+S"},
+      {"C-q", "Ctrl+Q"},
+      {"C-\\", "Ctrl+\\"},
+  };
+  std::vector<std::string> names;
+  std::string want;
+  for (const auto &key : keys) {
+    names.push_back(key.first);
+    want += std::string("key ") + key.second + "\n";
+  }
+  SendKeys(names);
+  std::string log = Closed();
+  EXPECT_EQ(log.substr(0, want.size()), want);
+  EXPECT_NE(log.find("key Esc\ntext "), std::string::npos) << log;
+}
+
+// Selecting across rows, copying, pasting lines, typing over a selection,
+// splitting, joining, deleting a line and cutting, as in the file manager.
+TEST_P(TmuxEditors, EditingAsAUserDoes) {
+  StartEditors("abcdef xyz 'third line'");
+  SendKeys({"Right", "Right", "S-Right", "S-Right", "S-Down", "C-c"});  // cdef, xyz
+  SendKeys({"C-End", "End", "C-v"});                                    // after "third line"
+  SendKeys({"S-Up", "S-Home", "Q"});                                    // typed over "third line"
+  SendKeys({"Right", "Right", "Enter"});                                // Qcd | ef
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Pos: 1:4(of 5)") != std::string::npos; }))
+      << Capture();
+  std::string screen = Capture();
+  for (const char *row : {" abcdef ", " xyz ", " Qcd ", " ef ", " xyz "})
+    EXPECT_NE(screen.find(row), std::string::npos) << row << "\n" << screen;
+  SendKeys({"BSpace", "Up", "C-y"});    // joined again; xyz deleted
+  SendKeys({"End", "DC"});              // xyz pulled up
+  SendKeys({"Home", "S-End", "C-x"});   // cut
+  SendKeys({"C-Home", "S-DC", "C-d"});  // nothing selected: nothing happens
+  std::string log = Closed();
+  EXPECT_NE(log.find("text [abcdef] []\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("clipboard [Qcdefxyz]\n"), std::string::npos) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminals, TmuxEditors,
+                         testing::Values("xterm-256color", "screen-256color", "tmux-256color",
+                                         "linux"));
 
 TEST_F(Tmux, BadInputLeavesTheTerminalAlone) {
   Start("'" + kPardune + "' --codepage 1 2> err");

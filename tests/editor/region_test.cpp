@@ -36,6 +36,11 @@ TEST(Region, SetPointAndClear) {
   EXPECT_EQ(r.colour, 0x1Eu);  // the colour stays
 }
 
+TEST(Region, CoordinatesBeyondTheirRangeStopAtItsEnds) {
+  Region r = Make(40000, 1, 70000, -40000);
+  ExpectCoordinates(r, 32767, 1, 32767, -32768);
+}
+
 TEST(Region, EmptyAndNullDifferOnEachCoordinate) {
   struct Case {
     int sc, sl, ec, el;

@@ -83,9 +83,10 @@ LONG_PTR WINAPI TestDialog::Proc(HANDLE handle, int message, int param1, LONG_PT
   self->depth++;
   self->dialog.handle = handle;
   LONG_PTR result = 0;
-  if (!self->text.HandleMessage(&self->dialog, message, param1, param2, &result) &&
-      !self->expression.HandleMessage(&self->dialog, message, param1, param2, &result))
-    result = self->Own(message, param1, param2);
+  bool handled = self->text.HandleMessage(&self->dialog, message, param1, param2, &result) ||
+                 self->expression.HandleMessage(&self->dialog, message, param1, param2, &result);
+  if (message == DN_KEY) self->consumed.push_back(handled);
+  if (!handled) result = self->Own(message, param1, param2);
   if (--self->depth == 0) self->dialog.UnlockAll();
   return result;
 }

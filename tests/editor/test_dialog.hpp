@@ -40,6 +40,7 @@ struct TestDialog {
   ExpressionEditor expression;
   int groupRegions[16] = {};
   int depth = 0;
+  std::vector<bool> consumed;  // the editors' answer to each DN_KEY
   // Runs at DN_INITDIALOG after the editors and the dialog's own setup.
   std::function<void(TestDialog &)> onInit;
 

@@ -141,15 +141,15 @@ TEST(HelpViewer, ExplicitFolderInTopic) {
   EXPECT_NE(std::string::npos, session.backend.finalText.find("Other topic"));
 }
 
-// The module's own help: the three topics its dialogs ask for, every link
-// leading to a topic of the file.
+// The module's own help: the three topics its dialogs ask for and the
+// editors' keys, every link leading to a topic of the file.
 TEST(ModuleHelp, TopicsAndLinksResolve) {
   std::ifstream in(std::string(FARHOST_RES_DIR) + "/Pardune.hlf", std::ios::binary);
   ASSERT_TRUE(in.is_open());
   std::stringstream text;
   text << in.rdbuf();
   farhost::HelpFile file = farhost::ParseHelp(text.str());
-  for (const char *name : {"Contents", "MainDialog", "Options", "Colors"}) {
+  for (const char *name : {"Contents", "MainDialog", "Options", "Colors", "EditorKeys"}) {
     const farhost::HelpTopicText *topic = file.Find(name);
     ASSERT_NE(nullptr, topic) << name;
     EXPECT_FALSE(topic->title.empty()) << name;

@@ -40,6 +40,7 @@ void SplitText(const char *text, char **table, int *count, int limit) {
 
 void LineEditor::SetText(const char *text) {
   ClearLines();
+  regions[0].Clear();  // a selection of the old text would cover lines of the new one
   SplitText(text, lines, &lineCount, capacity);
   Refresh();
   SetModified(true);
@@ -48,6 +49,7 @@ void LineEditor::SetText(const char *text) {
 bool LineEditor::PasteAll() {
   bool hadText = lineCount > 1 || LineLength(0) > 0;
   ClearLines();
+  regions[0].Clear();
   char *text = nullptr;
   int size = 0;
   bool got = ClipboardGet(&text, &size);
@@ -78,6 +80,7 @@ void LineEditor::LoadFromHostEditor(int firstLine) {
   EditorGetString record = {};
   if (!hostEditor->GetLine(firstLine, &record)) return;
   ClearLines();
+  regions[0].Clear();
   for (;;) {
     const char *text = record.StringText ? record.StringText : "";
     lines[lineCount++] = DuplicateLine(text, static_cast<int>(strlen(text)));

@@ -109,6 +109,13 @@ bool LineEditor::HandleMessage(DialogHandle *dialog_, int message, int param1, L
       cursorColumn = Dialog().GetCursorColumn(param1);
       cursorRow = row;
       DWORD key = static_cast<DWORD>(param2);
+      if (IsPrintableKey(key)) {
+        // Typing over a selection: the block goes first, and the row the
+        // character lands in reaches the cursor column.
+        DeleteBlock(0);
+        regions[0].Clear();
+        PadToCursor(CurrentLine());
+      }
       if (HandleNavigationKey(row, key) || HandleSelectionKey(row, key) ||
           HandleLineKey(row, key)) {
         if (result) *result = 1;

@@ -57,6 +57,14 @@ class LineEditor {
   bool HandleSelectionKey(int row, DWORD key);
   bool HandleLineKey(int row, DWORD key);
 
+  // line_editing.cpp
+  void DeleteBlock(int regionIndex);
+  int CopySelection();  // the length placed on the clipboard, 0 for none
+  void PasteAtCursor(int regionIndex);
+  void SplitLine(int row, int column);
+  void JoinLines(int index);
+  void DeleteLine(int line);
+
   DialogHandle *dialog;
   char **lines;  // malloc'ed texts without line breaks
   int lineCount;
@@ -84,6 +92,14 @@ class LineEditor {
   int spareItem_ = 0;
   Region spareRegion_;
 };
+
+// A key that types a character: neither Ctrl nor Alt, a code from 32 to 255
+// (Shift does not matter).
+bool IsPrintableKey(DWORD key);
+
+inline int Clamp(int value, int low, int high) {
+  return value < low ? low : value > high ? high : value;
+}
 
 // A malloc'ed copy of length bytes of text and a terminator; null when out
 // of memory.

@@ -27,10 +27,6 @@ Region *LineEditor::GetRegion(int index) {
   return &regions[index];
 }
 
-static int Clamp(int value, int low, int high) {
-  return value < low ? low : value > high ? high : value;
-}
-
 int LineEditor::ExtractText(const Region &region, char *buffer, int capacity_) const {
   if (buffer) {
     if (capacity_ <= 0) return 0;

@@ -1,12 +1,21 @@
 #include "editor/region.hpp"
 
+#include <cstdint>
 #include <utility>
 
+// Lines can be longer than a coordinate reaches: a column beyond stops at
+// the last one instead of wrapping round to a negative one.
+static int16_t Coordinate(int value) {
+  return static_cast<int16_t>(value > INT16_MAX   ? INT16_MAX
+                              : value < INT16_MIN ? INT16_MIN
+                                                  : value);
+}
+
 void Region::Set(int sc, int sl, int ec, int el) {
-  startColumn = static_cast<int16_t>(sc);
-  startLine = static_cast<int16_t>(sl);
-  endColumn = static_cast<int16_t>(ec);
-  endLine = static_cast<int16_t>(el);
+  startColumn = Coordinate(sc);
+  startLine = Coordinate(sl);
+  endColumn = Coordinate(ec);
+  endLine = Coordinate(el);
 }
 
 void Region::SetPoint(int column, int line) {
