@@ -1,0 +1,52 @@
+// A 32-bit word that one thread waits on until another changes it: a short
+// spin first, so a change that comes within microseconds costs no sleep and
+// no wake-up, then a sleep in the kernel.
+#pragma once
+
+#include <time.h>
+
+#include <atomic>
+#include <cstdint>
+
+namespace winport {
+
+// How long a waiter spins before it sleeps.
+constexpr int64_t kSpinNanoseconds = 50 * 1000;
+
+// Whether spinning can help: not on a single processor, where the spinner
+// only keeps the thread it waits for off the processor.
+bool SpinningHelps();
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
+int64_t MonotonicNanoseconds();
+
+// Spins until ready() holds, for kSpinNanoseconds at most; returns ready().
+template <typename Ready>
+bool SpinUntil(Ready ready) {
+  if (ready()) return true;
+  if (!SpinningHelps()) return false;
+  const int64_t until = MonotonicNanoseconds() + kSpinNanoseconds;
+  for (;;) {
+    for (int i = 0; i < 64; ++i) {
+      CpuRelax();
+      if (ready()) return true;
+    }
+    if (MonotonicNanoseconds() >= until) return ready();
+  }
+}
+
+// Sleeps while `word` holds `value`, until woken or until `deadline`
+// (CLOCK_MONOTONIC; null: no limit). May return early: callers check again.
+void SleepWhile(std::atomic<uint32_t> &word, uint32_t value, const timespec *deadline);
+
+// Wakes up to `count` threads asleep on `word`.
+void Wake(std::atomic<uint32_t> &word, int count);
+
+}  // namespace winport
