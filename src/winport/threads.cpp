@@ -40,6 +40,9 @@ namespace {
 
 // Workers kept parked for the next jobs; one more that would park ends.
 constexpr int kMaxParked = 4;
+// Records kept for reuse.
+constexpr int kSpareJobs = 16;
+constexpr int kSpareWorkers = 4;
 
 struct Worker;
 
@@ -77,6 +80,28 @@ struct Worker {
 
 __attribute__((tls_model("initial-exec"))) thread_local Worker *tWorker = nullptr;
 
+// Records kept for the next use: a fresh worker costs an allocation and the
+// page faults of its signal stack, and a steady stream of new records would
+// only churn the heap.
+template <typename T, int kCapacity>
+struct Spares {
+  T *items[kCapacity] = {};
+  int count = 0;
+
+  // Under the pool's mutex.
+  T *Take() {
+    if (count == 0) return nullptr;
+    T *t = items[--count];
+    t->~T();
+    return new (t) T;
+  }
+  bool Keep(T *t) {
+    if (count == kCapacity) return false;
+    items[count++] = t;
+    return true;
+  }
+};
+
 // Never destroyed: parked workers sleep on through the process's exit.
 struct Pool {
   std::mutex mutex;
@@ -84,12 +109,50 @@ struct Pool {
   int parkedCount = 0;
   Worker *retired = nullptr;  // ended or ending, not yet joined
   std::atomic<int> retiredCount{0};
+  Spares<Job, kSpareJobs> jobs;
+  Spares<Worker, kSpareWorkers> workers;
   size_t defaultStack = 0;
 };
 
 Pool &ThePool() {
   static Pool *pool = new Pool;
   return *pool;
+}
+
+Job *NewJob() {
+  Pool &pool = ThePool();
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    if (Job *job = pool.jobs.Take()) return job;
+  }
+  return new (std::nothrow) Job;
+}
+
+void FreeJob(Job *job) {
+  Pool &pool = ThePool();
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    if (pool.jobs.Keep(job)) return;
+  }
+  delete job;
+}
+
+Worker *NewWorker() {
+  Pool &pool = ThePool();
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    if (Worker *w = pool.workers.Take()) return w;
+  }
+  return new (std::nothrow) Worker;
+}
+
+void FreeWorker(Worker *w) {
+  Pool &pool = ThePool();
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    if (pool.workers.Keep(w)) return;
+  }
+  delete w;
 }
 
 std::mutex gHandlesMutex;
@@ -104,7 +167,7 @@ int StopSignal() {
 }
 
 void Release(Job *job) {
-  if (job->references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete job;
+  if (job->references.fetch_sub(1, std::memory_order_acq_rel) == 1) FreeJob(job);
 }
 
 // The job a handle names, with a reference the caller releases; null, with
@@ -216,7 +279,7 @@ void Reap() {
       continue;
     }
     pthread_join(w->thread, nullptr);
-    delete w;
+    FreeWorker(w);
   }
 }
 
@@ -323,7 +386,7 @@ void *WorkerMain(void *argument) {
 
 // A new worker with `job` as its first.
 bool StartWorker(size_t stackSize, Job *job) {
-  auto *w = new (std::nothrow) Worker;
+  Worker *w = NewWorker();
   if (w == nullptr) return false;
   w->stackSize = stackSize;
   w->next = job;
@@ -335,7 +398,7 @@ bool StartWorker(size_t stackSize, Job *job) {
   pthread_attr_destroy(&attributes);
   if (error == 0) return true;
   job->worker = nullptr;
-  delete w;
+  FreeWorker(w);
   return false;
 }
 
@@ -362,7 +425,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
   }
   SetUp();
   Reap();
-  auto *job = new (std::nothrow) Job;
+  Job *job = NewJob();
   if (job == nullptr) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
@@ -374,7 +437,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
     std::lock_guard<std::mutex> lock(gHandlesMutex);
     Handles().insert(job);
   } catch (const std::bad_alloc &) {
-    delete job;
+    FreeJob(job);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
@@ -384,7 +447,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
     HandOver(w, job);
   } else if (!StartWorker(size, job)) {
     Unregister(job);
-    delete job;
+    FreeJob(job);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }

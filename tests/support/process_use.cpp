@@ -14,6 +14,18 @@
 #include <cstring>
 #endif
 
+#if defined(__SANITIZE_ADDRESS__)
+#define PARDUNE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PARDUNE_ASAN 1
+#endif
+#endif
+#ifdef PARDUNE_ASAN
+extern "C" void __sanitizer_purge_allocator();
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
 namespace {
 
 #ifdef _WIN32
@@ -66,7 +78,7 @@ int CountEntries(const char *folder) {
 }
 
 // A thread stack of the default size: a writable mapping of that size (less
-// the guard page, in older systems) right above the guard, neither of them
+// the guard, in older systems) right above a guard page, neither of them
 // backed by a file.
 int CountStacks() {
   pthread_attr_t attributes;
@@ -91,7 +103,8 @@ int CountStacks() {
         (end - start == stackSize || end - start == stackSize - guardSize)) {
       ++count;
     }
-    guardEnd = anonymous && std::strncmp(perms, "---p", 4) == 0 ? end : 0;
+    bool guard = anonymous && std::strncmp(perms, "---p", 4) == 0 && end - start == guardSize;
+    guardEnd = guard ? end : 0;
   }
   std::fclose(maps);
   return count;
@@ -110,6 +123,11 @@ long ResidentKiB() {
 }  // namespace
 
 ProcessUse MeasureProcessUse() {
+#ifdef PARDUNE_ASAN
+  // The sanitizer keeps freed memory aside for a while to catch its use; let
+  // it go first, so that what stays resident is what the program holds.
+  __sanitizer_purge_allocator();
+#endif
   ProcessUse use;
 #ifdef _WIN32
   use.threads = CountThreads();
@@ -121,6 +139,9 @@ ProcessUse MeasureProcessUse() {
 #endif
   use.stacks = CountStacks();
   use.residentKiB = ResidentKiB();
+#ifdef PARDUNE_ASAN
+  use.heapKiB = static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#endif
   return use;
 }
 
@@ -134,8 +155,17 @@ ProcessUse MeasureSettled(const ProcessUse &before, int spare, double seconds) {
   return use;
 }
 
+long MemoryGrowthKiB(const ProcessUse &before, const ProcessUse &after) {
+#ifdef PARDUNE_ASAN
+  return after.heapKiB - before.heapKiB;
+#else
+  return after.residentKiB - before.residentKiB;
+#endif
+}
+
 std::string Describe(const ProcessUse &use) {
   return "threads " + std::to_string(use.threads) + ", handles " + std::to_string(use.handles) +
          ", stacks " + std::to_string(use.stacks) + ", resident " +
-         std::to_string(use.residentKiB) + " KiB";
+         std::to_string(use.residentKiB) + " KiB" +
+         (use.heapKiB >= 0 ? ", heap " + std::to_string(use.heapKiB) + " KiB" : "");
 }

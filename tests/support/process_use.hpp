@@ -10,6 +10,7 @@ struct ProcessUse {
   int handles = -1;  // open files on Linux, handles on Windows
   int stacks = -1;   // thread stacks mapped
   long residentKiB = -1;
+  long heapKiB = -1;  // live heap, where the allocator tells
 };
 
 ProcessUse MeasureProcessUse();
@@ -18,5 +19,10 @@ ProcessUse MeasureProcessUse();
 // `spare` more, or until `seconds` have passed: a thread that has ended may
 // take a moment to go.
 ProcessUse MeasureSettled(const ProcessUse &before, int spare, double seconds);
+
+// What the process took on in memory from `before` to `after`: resident
+// memory; under the address sanitizer, whose shadow and free lists count in
+// that, the live heap.
+long MemoryGrowthKiB(const ProcessUse &before, const ProcessUse &after);
 
 std::string Describe(const ProcessUse &use);
