@@ -1,6 +1,7 @@
 #include "wait_word.hpp"
 
 #include <linux/futex.h>
+#include <sched.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -10,15 +11,14 @@ static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t) &&
                   std::atomic<uint32_t>::is_always_lock_free,
               "a futex word");
 
-bool SpinningHelps() {
-  static const bool helps = sysconf(_SC_NPROCESSORS_ONLN) > 1;
-  return helps;
-}
-
 int64_t MonotonicNanoseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
   return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
+}
+
+void GiveWay() {
+  sched_yield();
 }
 
 void SleepWhile(std::atomic<uint32_t> &word, uint32_t value, const timespec *deadline) {

@@ -10,12 +10,10 @@
 
 namespace winport {
 
-// How long a waiter spins before it sleeps.
+// How long a waiter spins before it sleeps. It gives way to any thread
+// waiting for its processor as it spins: on a busy machine the thread it
+// waits for may be one of those.
 constexpr int64_t kSpinNanoseconds = 50 * 1000;
-
-// Whether spinning can help: not on a single processor, where the spinner
-// only keeps the thread it waits for off the processor.
-bool SpinningHelps();
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -26,19 +24,20 @@ inline void CpuRelax() {
 }
 
 int64_t MonotonicNanoseconds();
+void GiveWay();
 
 // Spins until ready() holds, for kSpinNanoseconds at most; returns ready().
 template <typename Ready>
 bool SpinUntil(Ready ready) {
   if (ready()) return true;
-  if (!SpinningHelps()) return false;
-  const int64_t until = MonotonicNanoseconds() + kSpinNanoseconds;
+  const int64_t start = MonotonicNanoseconds();
   for (;;) {
-    for (int i = 0; i < 64; ++i) {
+    for (int i = 0; i < 32; ++i) {
       CpuRelax();
       if (ready()) return true;
     }
-    if (MonotonicNanoseconds() >= until) return ready();
+    if (MonotonicNanoseconds() - start >= kSpinNanoseconds) return ready();
+    GiveWay();
   }
 }
 
