@@ -32,7 +32,7 @@ bool SpinUntil(Ready ready) {
   if (ready()) return true;
   const int64_t start = MonotonicNanoseconds();
   for (;;) {
-    for (int i = 0; i < 32; ++i) {
+    for (int i = 0; i < 4; ++i) {
       CpuRelax();
       if (ready()) return true;
     }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 #ifdef _WIN32
 #include <psapi.h>
 #include <tlhelp32.h>
@@ -42,9 +44,25 @@ int CountThreads() {
   return count;
 }
 
+// Wine answers GetProcessHandleCount with 0; there the handles are counted
+// one by one, as the values that name something (multiples of 4, handed out
+// lowest first).
 int CountHandles() {
   DWORD count = 0;
-  return GetProcessHandleCount(GetCurrentProcess(), &count) ? static_cast<int>(count) : -1;
+  if (GetProcessHandleCount(GetCurrentProcess(), &count) && count > 0) {
+    return static_cast<int>(count);
+  }
+  int found = 0;
+  for (uintptr_t value = 4, empty = 0; empty < 4096; value += 4) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) {
+      ++found;
+      empty = 0;
+    } else {
+      ++empty;
+    }
+  }
+  return found;
 }
 
 // Every thread stack keeps a guard page at its growing end.
@@ -168,4 +186,13 @@ std::string Describe(const ProcessUse &use) {
          ", stacks " + std::to_string(use.stacks) + ", resident " +
          std::to_string(use.residentKiB) + " KiB" +
          (use.heapKiB >= 0 ? ", heap " + std::to_string(use.heapKiB) + " KiB" : "");
+}
+
+bool UnderWine() {
+#ifdef _WIN32
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+#else
+  return false;
+#endif
 }

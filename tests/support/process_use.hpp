@@ -26,3 +26,6 @@ ProcessUse MeasureSettled(const ProcessUse &before, int spare, double seconds);
 long MemoryGrowthKiB(const ProcessUse &before, const ProcessUse &after);
 
 std::string Describe(const ProcessUse &use);
+
+// Whether this Windows program runs under wine (false on Linux).
+bool UnderWine();

@@ -92,9 +92,12 @@ TEST(ThreadHandles, EachKeepsItsOwnJobWhileSystemThreadsAreReused) {
   ASSERT_TRUE(AwaitState(late.started, 1));
   for (int i = 0; i < kJobs; ++i) {
     EXPECT_TRUE(TerminateThread(handles[i], 999));
+#ifndef _WIN32
+    // Wine's TerminateThread overwrites an ended thread's exit code.
     DWORD code = 0;
     ASSERT_TRUE(GetExitCodeThread(handles[i], &code));
     EXPECT_EQ(code, static_cast<DWORD>(100 + i));
+#endif
   }
   EXPECT_EQ(WaitForSingleObject(running, 20), WAIT_TIMEOUT);
   hold.store(1);
@@ -128,6 +131,10 @@ DWORD WINAPI ReturnAfterYields(LPVOID parameter) {
   return static_cast<DWORD>(reinterpret_cast<uintptr_t>(parameter));
 }
 
+// Stops of jobs that are about to end. Not on Windows: a thread stopped
+// while it starts may leave the loader's lock held, and there every job has
+// a thread of its own anyway.
+#ifndef _WIN32
 TEST(ThreadHandles, AStopThatRacesTheEndNeverReachesTheNextJob) {
   for (int i = 0; i < 500; ++i) {
     int value = i;
@@ -151,7 +158,6 @@ TEST(ThreadHandles, AStopThatRacesTheEndNeverReachesTheNextJob) {
   }
 }
 
-#ifndef _WIN32
 // A stop whose signal arrives after its job has ended: the job holds every
 // signal back until then, and the next job on its system thread lets them
 // through.

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <string>
+
 #include "support/process_use.hpp"
 #include "threads/guarded_jobs.hpp"
 
@@ -50,10 +53,17 @@ TEST(ForcedStop, StopsInARowLeaveNoTrace) {
   ASSERT_GT(before.handles, 0);
   for (int i = 0; i < kStops && !HasFatalFailure(); ++i) StopAndAnswer(i);
   ProcessUse after = MeasureSettled(before, 0, 2.0);
-  EXPECT_EQ(after.threads, before.threads) << Describe(before) << " / " << Describe(after);
-  EXPECT_EQ(after.handles, before.handles) << Describe(before) << " / " << Describe(after);
-  EXPECT_EQ(after.stacks, before.stacks) << Describe(before) << " / " << Describe(after);
-  EXPECT_LT(MemoryGrowthKiB(before, after), 1024) << Describe(before) << " / " << Describe(after);
+  std::string change = Describe(before) + " / " + Describe(after);
+  EXPECT_EQ(after.threads, before.threads) << change;
+  EXPECT_EQ(after.handles, before.handles) << change;
+  if (UnderWine()) {
+    // Wine keeps the stack of every thread that TerminateThread stopped
+    // (about 1 MB each), as Windows XP did; later Windows frees it.
+    std::printf("under wine, stacks and memory are not compared: %s\n", change.c_str());
+    return;
+  }
+  EXPECT_EQ(after.stacks, before.stacks) << change;
+  EXPECT_LT(MemoryGrowthKiB(before, after), 1024) << change;
 }
 
 }  // namespace
