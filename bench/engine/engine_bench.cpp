@@ -1,5 +1,7 @@
-// An engine call on a worker thread against the bare call, and Parse on a
-// full examined text against a bare pcre2_match.
+// One guarded call (CreateThread, a wait of 2000 ms, the exit code, the
+// handle closed) against the bare call, with a trivial job and with a Parse
+// of a short text; and Parse on a full examined text against a bare
+// pcre2_match.
 #include <benchmark/benchmark.h>
 #include <windows.h>
 
@@ -54,10 +56,10 @@ struct ShortCall {
 };
 
 // Each iteration is timed by itself: the target is the median, and on a
-// busy machine the mean is ruled by the time the new thread waits for a
+// busy machine the mean is ruled by the moments a thread waits for a
 // processor.
 template <typename Body>
-void TimeEach(benchmark::State &state, Body body) {
+std::vector<double> TimeEach(benchmark::State &state, Body body) {
   std::vector<double> times;
   for (auto _ : state) {
     auto start = std::chrono::steady_clock::now();
@@ -67,36 +69,89 @@ void TimeEach(benchmark::State &state, Body body) {
             .count());
   }
   std::sort(times.begin(), times.end());
-  state.counters["median_us"] = times.empty() ? 0.0 : times[times.size() / 2];
+  return times;
 }
+
+double Percentile(const std::vector<double> &sorted, double p) {
+  return sorted.empty() ? 0.0 : sorted[static_cast<size_t>(p * (sorted.size() - 1))];
+}
+
+// The same call bare, timed alone.
+template <typename Call>
+double BareMedian(Call call) {
+  std::vector<double> times;
+  for (int i = 0; i < 2001; ++i) {
+    auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(call());
+    times.push_back(
+        std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+void Report(benchmark::State &state, const std::vector<double> &times, double bare) {
+  state.counters["median_us"] = Percentile(times, 0.5);
+  state.counters["p90_us"] = Percentile(times, 0.9);
+  if (bare >= 0) state.counters["over_bare_us"] = Percentile(times, 0.5) - bare;
+}
+
+// The watchdog's pattern around one call.
+DWORD Guarded(LPTHREAD_START_ROUTINE job, void *parameter, benchmark::State &state) {
+  HANDLE h = CreateThread(nullptr, 0, job, parameter, 0, nullptr);
+  if (h == nullptr || WaitForSingleObject(h, 2000) != WAIT_OBJECT_0) {
+    state.SkipWithError("no thread, or the wait failed");
+  }
+  DWORD code = 0;
+  GetExitCodeThread(h, &code);
+  CloseHandle(h);
+  return code;
+}
+
+DWORD WINAPI Trivial(LPVOID parameter) {
+  return static_cast<DWORD>(reinterpret_cast<uintptr_t>(parameter));
+}
+
+void BM_TrivialBare(benchmark::State &state) {
+  auto times = TimeEach(state, [] { benchmark::DoNotOptimize(Trivial(nullptr)); });
+  Report(state, times, -1);
+}
+BENCHMARK(BM_TrivialBare);
+
+void BM_TrivialOnWorkerThread(benchmark::State &state) {
+  double bare = BareMedian([] { return Trivial(nullptr); });
+  auto times = TimeEach(state, [&] { benchmark::DoNotOptimize(Guarded(Trivial, nullptr, state)); });
+  Report(state, times, bare);
+}
+BENCHMARK(BM_TrivialOnWorkerThread)->UseRealTime();
 
 void BM_ParseBare(benchmark::State &state) {
   ShortCall s;
-  TimeEach(state, [&] { benchmark::DoNotOptimize(ParseWorker(&s.call)); });
+  auto times = TimeEach(state, [&] { benchmark::DoNotOptimize(ParseWorker(&s.call)); });
+  Report(state, times, -1);
 }
 BENCHMARK(BM_ParseBare);
 
 void BM_ParseOnWorkerThread(benchmark::State &state) {
   ShortCall s;
-  TimeEach(state, [&] {
-    HANDLE h = CreateThread(nullptr, 0, ParseWorker, &s.call, 0, nullptr);
-    if (WaitForSingleObject(h, 2000) != WAIT_OBJECT_0) state.SkipWithError("wait failed");
-    DWORD code = 0;
-    GetExitCodeThread(h, &code);
-    CloseHandle(h);
-    benchmark::DoNotOptimize(code);
-  });
+  double bare = BareMedian([&] { return ParseWorker(&s.call); });
+  auto times =
+      TimeEach(state, [&] { benchmark::DoNotOptimize(Guarded(ParseWorker, &s.call, state)); });
+  Report(state, times, bare);
 }
 BENCHMARK(BM_ParseOnWorkerThread)->UseRealTime();
 
-// The floor: the system's own thread, created and joined.
+// What each call cost before the pool: the system's own thread, created and
+// joined.
 void *PthreadWorker(void *parameter) {
   return reinterpret_cast<void *>(static_cast<uintptr_t>(ParseWorker(parameter)));
 }
 
 void BM_ParseOnBarePthread(benchmark::State &state) {
   ShortCall s;
-  TimeEach(state, [&] {
+  double bare = BareMedian([&] { return ParseWorker(&s.call); });
+  auto times = TimeEach(state, [&] {
     pthread_t thread;
     void *result = nullptr;
     if (pthread_create(&thread, nullptr, PthreadWorker, &s.call) == 0) {
@@ -104,6 +159,7 @@ void BM_ParseOnBarePthread(benchmark::State &state) {
     }
     benchmark::DoNotOptimize(result);
   });
+  Report(state, times, bare);
 }
 BENCHMARK(BM_ParseOnBarePthread)->UseRealTime();
 

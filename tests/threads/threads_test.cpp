@@ -8,6 +8,7 @@
 #include <string>
 
 #include "host/fault_guard.hpp"
+#include "threads/guarded_jobs.hpp"
 
 #ifdef _WIN32
 #include <stdio.h>
@@ -20,8 +21,6 @@
 #endif
 
 namespace {
-
-#define NO_SANITIZE __attribute__((noinline, no_sanitize("address", "undefined")))
 
 // --- Thread basics ---------------------------------------------------------
 
@@ -128,13 +127,8 @@ TEST(Threads, BadHandlesFail) {
 // Read through globals, so the compiler can't see the faults coming.
 volatile int gZero = 0;
 volatile int gNever = 0;
-volatile int *volatile gNull = nullptr;
 // Kernel space on both 32 and 64 bits.
 volatile int *volatile gWild = reinterpret_cast<volatile int *>(~uintptr_t{0} & ~uintptr_t{0xFFFF});
-
-NO_SANITIZE int ReadNull(void *) {
-  return *gNull;
-}
 
 NO_SANITIZE int ReadWild(void *) {
   return *gWild;
@@ -158,30 +152,6 @@ NO_SANITIZE int Recurse(int depth) {
 
 int Overflow(void *) {
   return Recurse(0);
-}
-
-int Answer(void *argument) {
-  return *static_cast<int *>(argument) + 1;
-}
-
-struct GuardedRun {
-  int (*call)(void *);
-  void *argument;
-  std::atomic<int> state{0};  // 1 running, 2 returned, 3 faulted
-  int result = 0;
-};
-
-// What the watchdog's workers do: the call under the guard, and after a
-// fault an idle loop until stopped.
-DWORD WINAPI GuardedWorker(LPVOID parameter) {
-  auto *run = static_cast<GuardedRun *>(parameter);
-  run->state.store(1);
-  if (RunGuarded(run->call, run->argument, &run->result)) {
-    run->state.store(2);
-    return static_cast<DWORD>(run->result);
-  }
-  run->state.store(3);
-  for (;;) Sleep(1);
 }
 
 TEST(FaultGuard, PassesTheResultOn) {

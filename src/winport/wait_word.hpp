@@ -1,0 +1,51 @@
+// A 32-bit word that one thread waits on until another changes it: a short
+// spin first, so a change that comes within microseconds costs no sleep and
+// no wake-up, then a sleep in the kernel.
+#pragma once
+
+#include <time.h>
+
+#include <atomic>
+#include <cstdint>
+
+namespace winport {
+
+// How long a waiter spins before it sleeps. It gives way to any thread
+// waiting for its processor as it spins: on a busy machine the thread it
+// waits for may be one of those.
+constexpr int64_t kSpinNanoseconds = 50 * 1000;
+
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#elif defined(__aarch64__)
+  asm volatile("yield");
+#endif
+}
+
+int64_t MonotonicNanoseconds();
+void GiveWay();
+
+// Spins until ready() holds, for kSpinNanoseconds at most; returns ready().
+template <typename Ready>
+bool SpinUntil(Ready ready) {
+  if (ready()) return true;
+  const int64_t start = MonotonicNanoseconds();
+  for (;;) {
+    for (int i = 0; i < 4; ++i) {
+      CpuRelax();
+      if (ready()) return true;
+    }
+    if (MonotonicNanoseconds() - start >= kSpinNanoseconds) return ready();
+    GiveWay();
+  }
+}
+
+// Sleeps while `word` holds `value`, until woken or until `deadline`
+// (CLOCK_MONOTONIC; null: no limit). May return early: callers check again.
+void SleepWhile(std::atomic<uint32_t> &word, uint32_t value, const timespec *deadline);
+
+// Wakes up to `count` threads asleep on `word`.
+void Wake(std::atomic<uint32_t> &word, int count);
+
+}  // namespace winport
