@@ -7,19 +7,9 @@
 #include "editor_fixture.hpp"
 #include "host/clipboard.hpp"
 #include "host/editor_link.hpp"
+#include "private_clipboard.hpp"
 
-#ifndef _WIN32
-#include <unistd.h>
-
-// A clipboard of this test process's own, so parallel tests do not meet.
-struct PrivateClipboard : ::testing::Environment {
-  std::string path = "/tmp/pardune-editor-clipboard-" + std::to_string(getpid());
-  void SetUp() override { setenv("PARDUNE_CLIPBOARD", path.c_str(), 1); }
-  void TearDown() override { unlink(path.c_str()); }
-};
-static ::testing::Environment *const clipboardEnvironment =
-    ::testing::AddGlobalTestEnvironment(new PrivateClipboard);
-#endif
+PARDUNE_PRIVATE_CLIPBOARD("editor");
 
 namespace {
 

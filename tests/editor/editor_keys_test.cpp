@@ -12,20 +12,10 @@
 
 #include "editor_checks.hpp"
 #include "host/clipboard.hpp"
+#include "private_clipboard.hpp"
 #include "test_dialog.hpp"
 
-#ifndef _WIN32
-#include <unistd.h>
-
-// A clipboard of this test process's own, so parallel tests do not meet.
-struct PrivateClipboard : ::testing::Environment {
-  std::string path = "/tmp/pardune-editor-keys-clipboard-" + std::to_string(getpid());
-  void SetUp() override { setenv("PARDUNE_CLIPBOARD", path.c_str(), 1); }
-  void TearDown() override { unlink(path.c_str()); }
-};
-static ::testing::Environment *const clipboardEnvironment =
-    ::testing::AddGlobalTestEnvironment(new PrivateClipboard);
-#endif
+PARDUNE_PRIVATE_CLIPBOARD("editor-keys");
 
 namespace {
 
