@@ -9,6 +9,8 @@
 
 // The engine of this platform's Kestrum stand-in, as "#! engine:" names it.
 extern const char kScenarioEngine[];
+// Where the scenarios run, for messages.
+extern const char kScenarioPlatform[];
 // The line end of the hang log: a text-mode write on Windows gives CR LF.
 extern const char kLogLineEnd[];
 

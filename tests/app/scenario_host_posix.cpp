@@ -7,6 +7,7 @@
 #include "scenario_host.hpp"
 
 const char kScenarioEngine[] = "pcre2";
+const char kScenarioPlatform[] = "Linux";
 const char kLogLineEnd[] = "\n";
 
 namespace {

@@ -11,6 +11,7 @@
 #include "support/test_files.hpp"
 
 const char kScenarioEngine[] = "stdregex";
+const char kScenarioPlatform[] = "Windows";
 const char kLogLineEnd[] = "\r\n";
 
 namespace {
@@ -57,6 +58,14 @@ void PutSettings(const Settings &settings) {
         << name;
   }
   RegCloseKey(key);
+}
+
+// The clipboard outlives a run under one wine server: each scenario starts
+// with an empty one, as on Linux.
+void EmptyTheClipboard() {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EXPECT_TRUE(EmptyClipboard());
+  CloseClipboard();
 }
 
 HANDLE Inheritable(const std::string &path, DWORD access, DWORD disposition) {
@@ -140,6 +149,7 @@ ScenarioRun RunScenarioIn(const std::string &dir, const std::string &script,
                           const Settings &settings, const std::string &args) {
   CopyProgram(dir, script);
   PutSettings(settings);
+  EmptyTheClipboard();
   return Launch(dir, args, CREATE_NO_WINDOW);
 }
 

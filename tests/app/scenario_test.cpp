@@ -145,7 +145,7 @@ TEST_P(Scenario, PrintsItsGolden) {
     bool eMore = bool(std::getline(e, eLine)), aMore = bool(std::getline(a, aLine));
     if (!eMore && !aMore) break;
     if (eLine != aLine || eMore != aMore) {
-      ADD_FAILURE() << name << " (engine " << kScenarioEngine << "): output line " << row
+      ADD_FAILURE() << name << " on " << kScenarioPlatform << ": output line " << row
                     << " differs\nexpected: " << eLine << "\nactual:   " << aLine;
       break;
     }
