@@ -4,6 +4,8 @@
 set -e
 exe=$1; shift
 dir=$(cd "$(dirname "$exe")" && pwd)
+# A run stopped by force leaves its prefix behind; none lives an hour.
+find "$dir/.." -maxdepth 1 -name 'wineprefix-fresh.*' -mmin +60 -exec rm -rf {} + 2>/dev/null || true
 prefix=$(mktemp -d "$dir/../wineprefix-fresh.XXXXXX")
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
@@ -15,5 +17,8 @@ cleanup() {
   rm -rf "$prefix"
 }
 trap cleanup EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
 wineboot -i >/dev/null 2>&1
 wine "$exe" "$@"
