@@ -104,9 +104,9 @@ int main(int argc, char **argv) {
   if (!options.file.empty() && !app::CheckFile(options.file, &error)) return app::Fail(error);
   farhost::HostEditorOptions editorOptions;
   if (!app::ParseEditorOptions(options, &editorOptions, &error)) return app::Fail(error);
+  if (!CheckCodePage(options.codePage, &error)) return app::Fail(error);
   std::vector<app::ScriptCommand> commands;
   if (!app::LoadScript(options, &commands, &error)) return app::Fail(error);
-  if (!CheckCodePage(options.codePage, &error)) return app::Fail(error);
   if (!HasConsole()) return RunInOwnConsole();
 
   app::LoadedModule module;

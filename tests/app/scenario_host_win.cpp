@@ -114,7 +114,7 @@ ScenarioRun Launch(const std::string &dir, const std::string &args, DWORD flags)
   startup.hStdOutput = Inheritable(dir + ".out", GENERIC_WRITE, CREATE_ALWAYS);
   startup.hStdError = Inheritable(dir + ".err", GENERIC_WRITE, CREATE_ALWAYS);
   const std::string program = dir + "\\pardune-script.exe";
-  std::string commandLine = "\"" + program + "\" --script s.scn " + args;
+  std::string commandLine = "\"" + program + "\" " + args;
   PROCESS_INFORMATION process = {};
   BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags,
                                 nullptr, dir.c_str(), &startup, &process);
@@ -150,7 +150,7 @@ ScenarioRun RunScenarioIn(const std::string &dir, const std::string &script,
   CopyProgram(dir, script);
   PutSettings(settings);
   EmptyTheClipboard();
-  return Launch(dir, args, CREATE_NO_WINDOW);
+  return Launch(dir, "--script s.scn " + args, CREATE_NO_WINDOW);
 }
 
 // Started without a console (as wine starts it from a script), the program
@@ -160,9 +160,45 @@ TEST(ScriptProgram, WithoutAConsoleMakesItsOwn) {
   ASSERT_FALSE(dir.empty());
   CopyProgram(dir, "screen\n");
   PutSettings({});
-  ScenarioRun run = Launch(dir, "--size 100x25", 0);
+  ScenarioRun run = Launch(dir, "--script s.scn --size 100x25", 0);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.out, ReadAll(SCENARIO_DIR "/golden/open-100.out"));
+  RemoveScratchFolder(dir);
+}
+
+// What cannot run is named on stderr with exit status 2, before anything
+// is shown.
+TEST(ScriptProgram, NamesWhatCannotRun) {
+  const std::string dir = MakeScratchFolder();
+  ASSERT_FALSE(dir.empty());
+  CopyProgram(dir, "screen\nbogus\n");
+  struct Case {
+    const char *args;
+    const char *err;
+  };
+  const Case cases[] = {
+      {"", "pardune: pardune-script runs scripts only: give --script FILE (see --help)\n"},
+      {"--script s.scn", "pardune: s.scn: line 2: unknown command 'bogus'\n"},
+      {"--script none.scn", "pardune: cannot open 'none.scn': No such file or directory\n"},
+      {"--script s.scn --codepage 866",
+       "pardune: the OEM code page of this system is 437, not 866 (give --codepage 437)\n"},
+  };
+  for (const Case &c : cases) {
+    ScenarioRun run = Launch(dir, c.args, CREATE_NO_WINDOW);
+    EXPECT_EQ(run.status, 2) << c.args;
+    EXPECT_EQ(run.err, c.err) << c.args;
+    EXPECT_EQ(run.out, "") << c.args;
+  }
+  std::ofstream(dir + "\\s.scn", std::ios::binary) << "screen\n";
+  ASSERT_TRUE(DeleteFileA((dir + "\\Pardune.kmx").c_str()));
+  ScenarioRun run = Launch(dir, "--script s.scn", CREATE_NO_WINDOW);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "pardune: cannot find the module Pardune.kmx in " + dir + "\n");
+  std::ofstream(dir + "\\Pardune.kmx", std::ios::binary) << "not a DLL";
+  run = Launch(dir, "--script s.scn", CREATE_NO_WINDOW);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err.rfind("pardune: cannot load the module " + dir + "\\Pardune.kmx: ", 0), 0u)
+      << run.err;
   RemoveScratchFolder(dir);
 }
