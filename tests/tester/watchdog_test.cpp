@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -69,7 +70,11 @@ std::string ReadBinary(const fs::path &path) {
 class Watchdog : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("pardune-watchdog-" + std::to_string(counter_++));
+    // Each test may run in a process of its own, side by side: a name of
+    // this run's own.
+    static const std::string run = std::to_string(std::random_device{}());
+    dir_ =
+        fs::temp_directory_path() / ("pardune-watchdog-" + run + "-" + std::to_string(counter_++));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     SetDirectory(dir_.string());
