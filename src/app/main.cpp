@@ -1,108 +1,22 @@
 // pardune: the file manager and Kestrum around Pardune.kmx, in a terminal.
-#include <fcntl.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
-#include "app/module_loader.hpp"
-#include "app/options.hpp"
-#include "app/script.hpp"
+#include "app/console_size.hpp"
+#include "app/program.hpp"
 #include "app/script_backend.hpp"
 #include "app/terminal_backend.hpp"
 #include "app/terminal_guard.hpp"
 #include "farhost/backend.hpp"
 #include "farhost/farhost.hpp"
-#include "farhost/host_editor.hpp"
-#include "kestrum/language.hpp"
-#include "kestrum/service_table.hpp"
-
-namespace {
-
-constexpr int kBadInput = 2;
-
-int Fail(const std::string &message) {
-  fprintf(stderr, "pardune: %s\n", message.c_str());
-  return kBadInput;
-}
-
-// FILE must be a readable regular file.
-bool CheckFile(const std::string &path, std::string *error) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) {
-    *error = "cannot open '" + path + "': " + strerror(errno);
-    return false;
-  }
-  if (S_ISDIR(st.st_mode)) {
-    *error = "'" + path + "' is a directory, not a file";
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    *error = "'" + path + "' is not a regular file";
-    return false;
-  }
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = "cannot read '" + path + "': " + strerror(errno);
-    return false;
-  }
-  close(fd);
-  return true;
-}
-
-bool ReadScript(const std::string &path, std::string *text, std::string *error) {
-  if (!CheckFile(path, error)) return false;
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream contents;
-  contents << in.rdbuf();
-  if (!in && !in.eof()) {
-    *error = "cannot read the script '" + path + "'";
-    return false;
-  }
-  *text = contents.str();
-  return true;
-}
-
-// A language other than English needs its file beside the module.
-bool CheckLanguage(const std::string &modulePath, const std::string &lang, std::string *error) {
-  if (lang.empty() || lang == "en") return true;
-  std::string file = kestrum::LanguageFilePath(modulePath, lang);
-  if (access(file.c_str(), R_OK) == 0) return true;
-  *error = "no language file for '" + lang + "' (" + file + ")";
-  return false;
-}
-
-// Faults in the language file are the user's to mend: named on stderr
-// (seen once the terminal is back), the texts that parsed are used.
-void ReportLanguageProblems(const std::string &modulePath, const std::string &lang) {
-  kestrum::LanguageData data;
-  std::string file = kestrum::LanguageFilePath(modulePath, lang);
-  if (!kestrum::LoadLanguageFile(file, data)) {
-    fprintf(stderr, "pardune: warning: cannot read the language file %s\n", file.c_str());
-    return;
-  }
-  const size_t kShown = 10;
-  for (size_t i = 0; i < data.problems.size() && i < kShown; ++i)
-    fprintf(stderr, "pardune: warning: %s:%d: %s\n", file.c_str(), data.problems[i].line,
-            data.problems[i].reason.c_str());
-  if (data.problems.size() > kShown)
-    fprintf(stderr, "pardune: warning: %s: %zu more problems\n", file.c_str(),
-            data.problems.size() - kShown);
-}
-
-}  // namespace
 
 int main(int argc, char **argv) {
   app::Options options;
   std::string error;
-  if (!app::ParseOptions(argc, argv, &options, &error)) return Fail(error);
+  if (!app::ParseOptions(argc, argv, &options, &error)) return app::Fail(error);
   if (options.help) {
     fputs(app::UsageText(), stdout);
     return 0;
@@ -112,35 +26,15 @@ int main(int argc, char **argv) {
     return 0;
   }
 
-  if (!options.file.empty() && !CheckFile(options.file, &error)) return Fail(error);
+  if (!options.file.empty() && !app::CheckFile(options.file, &error)) return app::Fail(error);
   farhost::HostEditorOptions editorOptions;
-  if (options.hasCursor && !farhost::ParseCursorOption(options.cursor.c_str(), &editorOptions))
-    return Fail("--cursor must be LINE,COL with numbers from 1, not '" + options.cursor + "'");
-  if (options.hasBlock && !farhost::ParseBlockOption(options.block.c_str(), &editorOptions))
-    return Fail("--block must be stream|column,LINE1,COL1,LINE2,COL2 with numbers from 1, not '" +
-                options.block + "'");
-
+  if (!app::ParseEditorOptions(options, &editorOptions, &error)) return app::Fail(error);
   std::vector<app::ScriptCommand> commands;
-  if (!options.script.empty()) {
-    std::string text;
-    if (!ReadScript(options.script, &text, &error)) return Fail(error);
-    if (!app::ParseScript(text, options.codePage, &commands, &error))
-      return Fail(options.script + ": " + error);
-  }
+  if (!options.script.empty() && !app::LoadScript(options, &commands, &error))
+    return app::Fail(error);
 
   app::LoadedModule module;
-  std::string modulePath;
-  if (!app::FindModule(app::ProgramDirectory(), &modulePath, &error)) return Fail(error);
-  if (!app::LoadModule(modulePath, &module, &error)) return Fail(error);
-
-  std::string lang = options.lang;
-  if (lang.empty() && getenv("PARDUNE_LANG")) lang = getenv("PARDUNE_LANG");
-  if (!CheckLanguage(modulePath, lang, &error)) {
-    app::UnloadModule(&module);
-    return Fail(error);
-  }
-  KestrumSetLanguage(lang.c_str());
-  ReportLanguageProblems(modulePath, lang);
+  if (!app::OpenModule(options, &module, &error)) return app::Fail(error);
   WinportSetOemCodePage(UINT(options.codePage));
 
   int columns = options.columns ? options.columns : 80;
@@ -151,13 +45,9 @@ int main(int argc, char **argv) {
     columns = size.ws_col;
     rows = size.ws_row;
   }
-  // The editor's window is the screen less its title and key bar lines.
-  editorOptions.windowWidth = columns;
-  editorOptions.windowHeight = rows > 2 ? rows - 2 : 1;
-  if (!options.file.empty() &&
-      !farhost::OpenHostEditor(options.file.c_str(), editorOptions, &error)) {
+  if (!app::OpenEditor(options, editorOptions, columns, rows, &error)) {
     app::UnloadModule(&module);
-    return Fail(error);
+    return app::Fail(error);
   }
 
   std::unique_ptr<farhost::Backend> backend;
@@ -168,7 +58,7 @@ int main(int argc, char **argv) {
         app::TerminalBackend::Open(stdin, stdout, options.codePage, &error);
     if (!opened) {
       app::UnloadModule(&module);
-      return Fail(error);
+      return app::Fail(error);
     }
     columns = opened->Columns();
     rows = opened->Rows();
@@ -180,18 +70,11 @@ int main(int argc, char **argv) {
     script = scripted.get();
     backend = std::move(scripted);
   }
-  WinportSetConsoleSize(columns, rows);
+  app::SetConsoleSize(columns, rows);
   farhost::TheScreen().Resize(columns, rows);
   farhost::SetBackend(backend.get());
 
-  PluginStartupInfo info = farhost::MakeStartupInfo(modulePath.c_str());
-  module.Start(&info, KestrumServiceTable());
-  SubPluginInfo pluginInfo = {};
-  module.GetInfo(&pluginInfo);
-  // The tester runs until its close button; a refused version has shown
-  // its warning box by then.
-  int runResult = module.Run(0, 0, 0);
-  module.Exit();
+  int runResult = app::RunModule(module);
 
   farhost::SetBackend(nullptr);
   if (terminal) terminal->Close();

@@ -19,7 +19,7 @@ struct LoadedModule {
 // The directory of the running program (no trailing slash).
 std::string ProgramDirectory();
 
-// Pardune.kmx beside the program, else in ../lib/pardune.
+// Pardune.kmx beside the program, else (Linux) in ../lib/pardune.
 bool FindModule(const std::string &programDir, std::string *path, std::string *error);
 
 // Loads the module; false, nothing loaded and a reason when it is not a module.

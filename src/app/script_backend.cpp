@@ -3,6 +3,7 @@
 #include <far170/plugin.hpp>
 
 #include "app/clipboard_text.hpp"
+#include "app/console_size.hpp"
 #include "app/oem_glyphs.hpp"
 
 namespace app {
@@ -64,7 +65,7 @@ farhost::InputEvent ScriptBackend::Wait() {
         return event;
       case ScriptCommand::Resize:
         ++next_;
-        WinportSetConsoleSize(cmd.x, cmd.y);
+        SetConsoleSize(cmd.x, cmd.y);
         event.kind = farhost::InputEvent::Resize;
         event.x = cmd.x;
         event.y = cmd.y;

@@ -9,9 +9,11 @@ namespace kestrum {
 
 // Expressions are /pattern/flags; the pattern runs from the first to the last
 // slash. Parse searches text..last (inclusive) from `from`; offsets count from
-// text. Every call is safe to stop by force once the handle exists: Parse
+// text. PCRE2's calls are safe to stop by force once the handle exists: Parse
 // allocates nothing and takes no lock, and the next SetExpression resets
-// whatever a stopped call left behind.
+// whatever a stopped call left behind. The Windows test host's std::regex
+// allocates while it matches; its stop-safe runaway searches are asked for
+// with the verbs (*SPIN) and (*FAULT) (engine_stdregex_win.cpp).
 EngineHandle WINAPI EngineCreate();
 int WINAPI EngineDestroy(EngineHandle *handle);
 int WINAPI EngineSetNoMoves(EngineHandle handle, int noMoves);

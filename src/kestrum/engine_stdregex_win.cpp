@@ -5,6 +5,12 @@
 // look-behind, no possessive or atomic groups); caseless matching and \w know
 // ASCII letters only; and it allocates while it matches, so a call stopped by
 // force may leave the heap locked.
+//
+// A runaway search that is safe to stop is asked for by a verb at the start
+// of the pattern: after (*SPIN) Parse spins until it is stopped, after
+// (*FAULT) it reads address zero. Neither allocates nor takes a lock, so the
+// watchdog's TerminateThread leaves the process sound. The rest of the
+// pattern is compiled as usual.
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -19,12 +25,40 @@ namespace {
 
 constexpr uint32_t kMagic = 0x4B455258;  // "KERX"
 
+enum class Runaway { None, Spin, Fault };
+
 struct Engine {
   uint32_t magic = kMagic;
   std::regex regex;
   bool ready = false;
   bool noMoves = false;
+  Runaway runaway = Runaway::None;
 };
+
+// The verb at the start of a pattern, which is then skipped.
+Runaway TakeVerb(const char **pattern, const char *end) {
+  struct Verb {
+    const char *text;
+    Runaway runaway;
+  };
+  for (const Verb &verb : {Verb{"(*SPIN)", Runaway::Spin}, Verb{"(*FAULT)", Runaway::Fault}}) {
+    const size_t n = std::strlen(verb.text);
+    if (size_t(end - *pattern) >= n && std::strncmp(*pattern, verb.text, n) == 0) {
+      *pattern += n;
+      return verb.runaway;
+    }
+  }
+  return Runaway::None;
+}
+
+int RunAway(Runaway runaway) {
+  if (runaway == Runaway::Fault) {
+    volatile int *volatile nowhere = nullptr;
+    return *nowhere;
+  }
+  for (volatile unsigned turns = 0;; turns = turns + 1) {
+  }
+}
 
 Engine *FromHandle(EngineHandle handle) {
   auto *e = static_cast<Engine *>(handle);
@@ -96,6 +130,7 @@ int WINAPI EngineSetExpression(EngineHandle handle, const char *expression, int,
   Engine *e = FromHandle(handle);
   if (e == nullptr) return 0;
   e->ready = false;
+  e->runaway = Runaway::None;
   if (expression == nullptr || expression[0] != '/') return 0;
   const char *close = std::strrchr(expression, '/');
   if (close == expression) return 0;
@@ -119,8 +154,10 @@ int WINAPI EngineSetExpression(EngineHandle handle, const char *expression, int,
         return 0;
     }
   }
+  const char *start = expression + 1;
+  e->runaway = TakeVerb(&start, close);
   try {
-    std::string pattern(expression + 1, close);
+    std::string pattern(start, close);
     e->regex = std::regex(Translate(pattern, extended, dotAll), options);
   } catch (...) {
     return 0;
@@ -137,6 +174,7 @@ int WINAPI EngineParse(EngineHandle handle, const char *text, const char *from, 
     return 0;
   }
   if (last < text - 1 || from < text || from > last + 1) return 0;
+  if (e->runaway != Runaway::None) return RunAway(e->runaway);
   auto flags = std::regex_constants::match_default;
   if (from > text) flags |= std::regex_constants::match_prev_avail;
   if (e->noMoves) flags |= std::regex_constants::match_continuous;

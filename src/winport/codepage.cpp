@@ -1,11 +1,13 @@
 // The OEM and ANSI code pages (437 with 1252, or 866 with 1251) and UTF-8.
-// The single-byte tables are built once from iconv; everything after that is
-// plain table look-ups, safe from any thread.
+// The single-byte tables are built once from iconv, and a character a code
+// page lacks becomes Windows' own look-alike for it (bestfit_table.inc);
+// everything after that is plain table look-ups, safe from any thread.
 #include <iconv.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -16,12 +18,19 @@
 
 namespace {
 
+struct BestFit {
+  WCHAR ch;
+  unsigned char byte;
+};
+
+#include "bestfit_table.inc"
+
 struct CodePage {
   UINT id = 0;
-  const char *iconvName = nullptr;
   WCHAR toWide[256] = {};
-  std::vector<std::pair<WCHAR, unsigned char>> exact;    // sorted by character
-  std::vector<std::pair<WCHAR, unsigned char>> bestFit;  // near look-alikes
+  std::vector<std::pair<WCHAR, unsigned char>> exact;  // sorted by character
+  const BestFit *bestFit = nullptr;                    // Windows' look-alikes
+  size_t bestFits = 0;
 };
 
 CodePage pages[4];
@@ -41,40 +50,11 @@ WCHAR DecodeByte(iconv_t cd, unsigned char byte) {
   return static_cast<WCHAR>(out[0] | (out[1] << 8));
 }
 
-// A look-alike for a character the code page lacks: lines and corners of the
-// box-drawing block become - | +, shades and blocks #, and other characters
-// what iconv's transliteration gives when that is one character.
-int BestFitByte(iconv_t translit, WCHAR ch) {
-  if (ch >= 0x2500 && ch <= 0x257F) {
-    static const WCHAR horizontal[] = {0x2500, 0x2501, 0x2504, 0x2505, 0x2508,
-                                       0x2509, 0x254C, 0x254D, 0x2550, 0x2574,
-                                       0x2576, 0x2578, 0x257A, 0x257C, 0x257E};
-    static const WCHAR vertical[] = {0x2502, 0x2503, 0x2506, 0x2507, 0x250A, 0x250B, 0x254E, 0x254F,
-                                     0x2551, 0x2575, 0x2577, 0x2579, 0x257B, 0x257D, 0x257F};
-    if (std::find(std::begin(horizontal), std::end(horizontal), ch) != std::end(horizontal))
-      return ch == 0x2550 ? '=' : '-';
-    if (std::find(std::begin(vertical), std::end(vertical), ch) != std::end(vertical)) return '|';
-    return '+';
-  }
-  if (ch >= 0x2580 && ch <= 0x259F) return '#';
-  if (translit == reinterpret_cast<iconv_t>(-1)) return -1;
-  // Transliterate from UTF-16LE; only a single printable byte counts.
-  unsigned char in[2] = {static_cast<unsigned char>(ch & 0xFF),
-                         static_cast<unsigned char>(ch >> 8)};
-  char out[8] = {};
-  char *inPtr = reinterpret_cast<char *>(in);
-  char *outPtr = out;
-  size_t inLeft = 2, outLeft = sizeof out;
-  iconv(translit, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(translit, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) return -1;
-  if (sizeof out - outLeft != 1 || out[0] == '?' || static_cast<unsigned char>(out[0]) < 0x20)
-    return -1;
-  return static_cast<unsigned char>(out[0]);
-}
-
-void BuildPage(CodePage &page, UINT id, const char *iconvName) {
+void BuildPage(CodePage &page, UINT id, const char *iconvName, const BestFit *bestFit,
+               size_t bestFits) {
   page.id = id;
-  page.iconvName = iconvName;
+  page.bestFit = bestFit;
+  page.bestFits = bestFits;
   iconv_t cd = iconv_open("UTF-16LE", iconvName);
   for (int b = 0; b < 256; ++b) {
     WCHAR ch =
@@ -105,34 +85,11 @@ bool Find(const std::vector<std::pair<WCHAR, unsigned char>> &table, WCHAR ch,
   return true;
 }
 
-void BuildBestFit(CodePage &page) {
-  std::string target = std::string(page.iconvName) + "//TRANSLIT";
-  iconv_t translit = iconv_open(target.c_str(), "UTF-16LE");
-  // Candidates: every character of the four code pages, Latin-1 and Latin
-  // Extended-A, general punctuation and the box-drawing block.
-  std::vector<WCHAR> candidates;
-  for (const CodePage &other : pages)
-    for (WCHAR ch : other.toWide) candidates.push_back(ch);
-  for (WCHAR ch = 0xA0; ch <= 0x17F; ++ch) candidates.push_back(ch);
-  for (WCHAR ch = 0x2000; ch <= 0x206F; ++ch) candidates.push_back(ch);
-  for (WCHAR ch = 0x2500; ch <= 0x259F; ++ch) candidates.push_back(ch);
-  std::sort(candidates.begin(), candidates.end());
-  candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-  for (WCHAR ch : candidates) {
-    unsigned char byte;
-    if (Find(page.exact, ch, byte)) continue;
-    int fit = BestFitByte(translit, ch);
-    if (fit >= 0) page.bestFit.emplace_back(ch, static_cast<unsigned char>(fit));
-  }
-  if (translit != reinterpret_cast<iconv_t>(-1)) iconv_close(translit);
-}
-
 void BuildPages() {
-  BuildPage(pages[0], 437, "IBM437");
-  BuildPage(pages[1], 866, "IBM866");
-  BuildPage(pages[2], 1252, "CP1252");
-  BuildPage(pages[3], 1251, "CP1251");
-  for (CodePage &page : pages) BuildBestFit(page);
+  BuildPage(pages[0], 437, "IBM437", kBestFit437, std::size(kBestFit437));
+  BuildPage(pages[1], 866, "IBM866", kBestFit866, std::size(kBestFit866));
+  BuildPage(pages[2], 1252, "CP1252", kBestFit1252, std::size(kBestFit1252));
+  BuildPage(pages[3], 1251, "CP1251", kBestFit1251, std::size(kBestFit1251));
 }
 
 const CodePage *Page(UINT id) {
@@ -169,8 +126,11 @@ UINT Resolve(UINT codePage) {
 int Narrow(const CodePage &page, WCHAR ch, bool bestFit) {
   unsigned char byte;
   if (Find(page.exact, ch, byte)) return byte;
-  if (bestFit && Find(page.bestFit, ch, byte)) return byte;
-  return -1;
+  if (!bestFit) return -1;
+  const BestFit *end = page.bestFit + page.bestFits;
+  const BestFit *fit = std::lower_bound(page.bestFit, end, ch,
+                                        [](const BestFit &entry, WCHAR c) { return entry.ch < c; });
+  return fit != end && fit->ch == ch ? fit->byte : -1;
 }
 
 // UTF-8 to UTF-16; malformed sequences become U+FFFD, or fail when `strict`.

@@ -2,6 +2,7 @@
 // engine, within ECMAScript's syntax.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "kestrum/engine.hpp"
@@ -88,6 +89,40 @@ TEST_F(StdRegexEngine, MoreThanFifteenGroupsFillSixteenEntries) {
   ASSERT_TRUE(Parse("-abcdefghijklmnopqrstuvwxyz"));
   EXPECT_EQ(match_.Count, kMatchEntries);
   for (int i = 1; i < kMatchEntries; ++i) EXPECT_EQ(Group(i), Span(i, i + 1)) << i;
+}
+
+struct ParseCall {
+  EngineHandle handle;
+  const char *text;
+  MatchRecord match;
+};
+
+DWORD WINAPI CallParse(LPVOID arg) {
+  auto *call = static_cast<ParseCall *>(arg);
+  const char *last = call->text + std::strlen(call->text) - 1;
+  return DWORD(EngineParse(call->handle, call->text, call->text, last, &call->match, 0, 0));
+}
+
+// A runaway on request: (*SPIN) spins until the thread is stopped by force,
+// which leaves the heap and the handle usable; the rest of the pattern must
+// still compile, and other verbs are ECMAScript's syntax errors.
+TEST_F(StdRegexEngine, SpinsOnRequestAndIsSafeToStop) {
+  EXPECT_FALSE(Set("/(*SPIN)a(/"));
+  EXPECT_FALSE(Set("/(*HANG)a/"));
+  EXPECT_TRUE(Set("/(*FAULT)/"));
+  ASSERT_TRUE(Set("/(*SPIN)a+/"));
+  ParseCall call = {handle_, "aaab", {}};
+  HANDLE thread = CreateThread(nullptr, 0, CallParse, &call, 0, nullptr);
+  ASSERT_NE(thread, nullptr);
+  EXPECT_EQ(WaitForSingleObject(thread, 200), DWORD(WAIT_TIMEOUT));
+  ASSERT_TRUE(TerminateThread(thread, 0));
+  EXPECT_EQ(WaitForSingleObject(thread, 5000), DWORD(WAIT_OBJECT_0));
+  CloseHandle(thread);
+
+  std::string grown(1 << 20, 'x');  // the heap is not left locked
+  ASSERT_TRUE(Set("/a+/"));
+  ASSERT_TRUE(Parse("baab"));
+  EXPECT_EQ(Group(0), Span(1, 3));
 }
 
 TEST(StdRegexEngineSlots, KestrumTableReachesTheEngine) {

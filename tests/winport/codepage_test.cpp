@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -149,11 +150,17 @@ TEST(OemToChar, Code437And1252) {
   EXPECT_STREQ(inPlace, "\xE9\xFC");
 }
 
-#ifndef _WIN32
+// Windows' look-alikes: box drawing becomes - and a broken bar, a letter
+// with an accent the other page lacks its plain letter, € nothing.
 TEST(OemToChar, LookAlikesForWhatTheOtherPageLacks) {
+  if (GetOEMCP() != 437) GTEST_SKIP() << "OEM code page " << GetOEMCP();
   char out[8];
   OemToCharA("\xC4\xB3\xC5\xCD", out);  // ─ │ ┼ ═
-  EXPECT_STREQ(out, "-|+=");
+  EXPECT_STREQ(out, "-\xA6+-");
+  OemToCharA("\xE9\xFC", out);  // Θ ⁿ
+  EXPECT_STREQ(out, "Tn");
+  CharToOemA("\xC0\xE3", out);  // À ã
+  EXPECT_STREQ(out, "Aa");
   CharToOemA("\x80", out);  // € has no OEM 437 character
   EXPECT_STREQ(out, "?");
   const WCHAR line = 0x2500;
@@ -168,6 +175,50 @@ TEST(OemToChar, LookAlikesForWhatTheOtherPageLacks) {
   EXPECT_TRUE(usedDefault);
 }
 
+struct BestFit {
+  WCHAR ch;
+  unsigned char byte;
+};
+#include "bestfit_table.inc"
+
+// Every character of the plane narrows as Windows narrows it: its own byte,
+// else the table's look-alike, else the default character.
+TEST(WideCharToMultiByte, LookAlikesOfThePlane) {
+  struct Page {
+    UINT id;
+    const BestFit *fits;
+    size_t count;
+  };
+  const Page pages[] = {{437, kBestFit437, std::size(kBestFit437)},
+                        {866, kBestFit866, std::size(kBestFit866)},
+                        {1252, kBestFit1252, std::size(kBestFit1252)},
+                        {1251, kBestFit1251, std::size(kBestFit1251)}};
+  for (const Page &page : pages) {
+    std::vector<int> expected(0x10000, -1);
+    for (int b = 1; b < 256; ++b) expected[ToWide(page.id, static_cast<unsigned char>(b))] = b;
+    for (size_t i = 0; i < page.count; ++i) {
+      ASSERT_EQ(expected[page.fits[i].ch], -1)
+          << page.id << " has U+" << std::hex << page.fits[i].ch;
+      expected[page.fits[i].ch] = page.fits[i].byte;
+    }
+    int wrong = 0;
+    for (unsigned c = 1; c < 0x10000 && wrong < 10; ++c) {
+      if (c >= 0xD800 && c <= 0xDFFF) continue;
+      const WCHAR wide = static_cast<WCHAR>(c);
+      char byte = 0;
+      BOOL usedDefault = FALSE;
+      ASSERT_EQ(WideCharToMultiByte(page.id, 0, &wide, 1, &byte, 1, nullptr, &usedDefault), 1);
+      const int got = usedDefault ? -1 : static_cast<unsigned char>(byte);
+      if (got != expected[c]) {
+        ++wrong;
+        ADD_FAILURE() << page.id << ": U+" << std::hex << c << " gives " << got << ", not "
+                      << expected[c];
+      }
+    }
+  }
+}
+
+#ifndef _WIN32
 // Windows documents this; wine does not hold to it.
 TEST(Utf8, NoDefaultCharacter) {
   const WCHAR one[] = {'a'};
