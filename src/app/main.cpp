@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/module_links.hpp"
 #include "app/module_loader.hpp"
 #include "app/options.hpp"
 #include "app/script.hpp"
@@ -129,9 +130,12 @@ int main(int argc, char **argv) {
   }
 
   app::LoadedModule module;
-  std::string modulePath;
-  if (!app::FindModule(app::ProgramDirectory(), &modulePath, &error)) return Fail(error);
-  if (!app::LoadModule(modulePath, &module, &error)) return Fail(error);
+  std::string foundPath, modulePath;
+  const std::string programDir = app::ProgramDirectory();
+  if (!app::FindModule(programDir, &foundPath, &error)) return Fail(error);
+  if (!app::ModuleLoadPath(programDir, foundPath, &modulePath, &error)) return Fail(error);
+  if (!app::LoadModule(modulePath, &module, &error))
+    return Fail(modulePath == foundPath ? error : error + " (a link to " + foundPath + ")");
 
   std::string lang = options.lang;
   if (lang.empty() && getenv("PARDUNE_LANG")) lang = getenv("PARDUNE_LANG");
