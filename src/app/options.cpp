@@ -47,7 +47,7 @@ const char *UsageText() {
          "  --cursor LINE,COL    editor cursor in FILE (1-based)\n"
          "  --block stream|column,LINE1,COL1,LINE2,COL2\n"
          "                       editor block in FILE (1-based; LINE2,COL2 just after it)\n"
-         "  --help               show this text\n"
+         "  -h, --help           show this text\n"
          "  --version            show the version\n"
          "\n"
          "The hang log RegExp_bug.txt lies beside the module, for an installed pardune in\n"
