@@ -6,13 +6,19 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keyboard-driven regular-expression tester for the console")
 set(CPACK_PACKAGE_CONTACT "Pardune developers <pardune@example.org>")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
+set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   install(TARGETS pardune_module RUNTIME DESTINATION Pardune LIBRARY DESTINATION Pardune)
-  install(FILES ${CMAKE_SOURCE_DIR}/res/Pardune.hlf DESTINATION Pardune)
+  # Text files with Windows line ends.
+  file(READ ${CMAKE_SOURCE_DIR}/res/Pardune.hlf help)
+  string(REPLACE "\n" "\r\n" help "${help}")
+  file(WRITE ${CMAKE_BINARY_DIR}/zip/Pardune.hlf "${help}")
   configure_file(${CMAKE_SOURCE_DIR}/res/Pardune-Install.txt
-                 ${CMAKE_BINARY_DIR}/Pardune-Install.txt @ONLY NEWLINE_STYLE WIN32)
-  install(FILES ${CMAKE_BINARY_DIR}/Pardune-Install.txt DESTINATION Pardune)
+                 ${CMAKE_BINARY_DIR}/zip/Pardune-Install.txt @ONLY NEWLINE_STYLE WIN32)
+  install(FILES ${CMAKE_BINARY_DIR}/zip/Pardune.hlf ${CMAKE_BINARY_DIR}/zip/Pardune-Install.txt
+          DESTINATION Pardune)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/Pardune.hlf)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME Pardune)
   set(CPACK_PACKAGE_FILE_NAME Pardune-${PROJECT_VERSION}-win32)
@@ -23,7 +29,8 @@ else()
   install(FILES ${PARDUNE_RESOURCES} DESTINATION lib/pardune)
 
   # Debian keeps manual pages compressed, without a time stamp.
-  set(man ${CMAKE_SOURCE_DIR}/res/pardune.1)
+  set(man ${CMAKE_BINARY_DIR}/pardune.1)
+  configure_file(${CMAKE_SOURCE_DIR}/res/pardune.1 ${man} @ONLY)
   add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/pardune.1.gz
                      COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${man} ${CMAKE_BINARY_DIR}/pardune.1.gz
                      DEPENDS ${man} VERBATIM)
@@ -31,7 +38,7 @@ else()
   install(FILES ${CMAKE_BINARY_DIR}/pardune.1.gz DESTINATION share/man/man1)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/pardune)
   install(FILES ${CMAKE_SOURCE_DIR}/docs/usage.md ${CMAKE_SOURCE_DIR}/docs/script.md
-                ${CMAKE_SOURCE_DIR}/docs/clipboard-and-editor.md
+                ${CMAKE_SOURCE_DIR}/docs/clipboard-and-editor.md ${CMAKE_SOURCE_DIR}/docs/notes.txt
           DESTINATION share/doc/pardune/docs)
 
   set(CPACK_GENERATOR DEB)
@@ -41,7 +48,6 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
-  set(CPACK_STRIP_FILES ON)
   string(CONCAT CPACK_PACKAGE_DESCRIPTION
          "One dialog with the examined text and the expression in two multi-line\n"
          "editors; the match and up to 15 groups are highlighted in 16 colours, and\n"
