@@ -12,6 +12,10 @@ case $preset in
   *) echo "usage: scripts/package.sh [win32]" >&2; exit 2 ;;
 esac
 cmake --preset "$preset" >/dev/null
-cmake --build --preset "$preset" -j "$(nproc)" >/dev/null
+if [ "$preset" = win32 ]; then
+  cmake --build --preset win32 -j "$(nproc)" --target pardune_module >/dev/null
+else
+  cmake --build --preset release -j "$(nproc)" >/dev/null
+fi
 (cd "build/$preset" && cpack >/dev/null)
 find "build/$preset/package" -maxdepth 1 -name '*.deb' -o -maxdepth 1 -name '*.zip'
