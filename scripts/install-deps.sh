@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need; skips what is there.
-# Usage: scripts/install-deps.sh [run|test]   (run: only what pardune needs)
+# Usage: scripts/install-deps.sh [run|package|test]
+#   run: what building pardune needs; package: and making its Debian package;
+#   test: everything.
 set -euo pipefail
 what=${1:-test}
 sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 run_pkgs=(build-essential cmake ninja-build pkg-config libpcre2-dev libncurses-dev)
-test_pkgs=(googletest libgtest-dev libbenchmark-dev tmux clang libclang-rt-14-dev mingw-w64 wine wine32:i386 xxd)
+package_pkgs=(file dpkg-dev)
+test_pkgs=(man-db unzip googletest libgtest-dev libbenchmark-dev tmux clang libclang-rt-14-dev mingw-w64 wine wine32:i386 xxd)
 
 pkgs=("${run_pkgs[@]}")
+[ "$what" != run ] && pkgs+=("${package_pkgs[@]}")
 [ "$what" = test ] && pkgs+=("${test_pkgs[@]}")
 
 missing=()

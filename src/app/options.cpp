@@ -35,22 +35,27 @@ bool ValidLanguage(const std::string &lang) {
 
 const char *UsageText() {
   return "Usage: pardune [OPTIONS] [FILE]\n"
+         "       pardune --script SCRIPT [--size COLSxROWS] [OPTIONS] [FILE]\n"
          "Opens the Pardune regular-expression tester in the terminal. FILE becomes the\n"
-         "editor text that the tester can load.\n"
+         "file manager's editor text, which the tester loads with Alt+L.\n"
          "\n"
          "  --lang L             language of the texts (Pardune.L.lng; default $PARDUNE_LANG\n"
          "                       or English)\n"
          "  --codepage 437|866   OEM code page of the texts (default 437)\n"
-         "  --script FILE        run headless: keys from FILE, screens to standard output\n"
-         "                       (see docs/script.md)\n"
+         "  --script SCRIPT      run headless: keys from SCRIPT, screens to standard output\n"
          "  --size COLSxROWS     screen size with --script (default 80x25)\n"
          "  --cursor LINE,COL    editor cursor in FILE (1-based)\n"
          "  --block stream|column,LINE1,COL1,LINE2,COL2\n"
          "                       editor block in FILE (1-based; LINE2,COL2 just after it)\n"
-         "  --help               show this text\n"
+         "  -h, --help           show this text\n"
          "  --version            show the version\n"
          "\n"
-         "Exit status: 0 done, 2 bad command line, file or module.\n";
+         "The hang log RegExp_bug.txt lies beside the module, for an installed pardune in\n"
+         "$XDG_STATE_HOME/pardune (default ~/.local/state/pardune).\n"
+         "\n"
+         "Exit status: 0 done; 1 the module refused to run; 2 bad command line, file,\n"
+         "script, module or per-user folder; 128+N ended by signal N.\n"
+         "More in pardune(1).\n";
 }
 
 bool ParseOptions(int argc, const char *const *argv, Options *options, std::string *error) {

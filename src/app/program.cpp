@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/module_links.hpp"
 #include "farhost/farhost.hpp"
 #include "kestrum/language.hpp"
 #include "kestrum/service_table.hpp"
@@ -116,9 +117,14 @@ bool ParseEditorOptions(const Options &options, farhost::HostEditorOptions *edit
 }
 
 bool OpenModule(const Options &options, LoadedModule *module, std::string *error) {
-  std::string modulePath;
-  if (!FindModule(ProgramDirectory(), &modulePath, error)) return false;
-  if (!LoadModule(modulePath, module, error)) return false;
+  std::string foundPath, modulePath;
+  const std::string programDir = ProgramDirectory();
+  if (!FindModule(programDir, &foundPath, error)) return false;
+  if (!ModuleLoadPath(programDir, foundPath, &modulePath, error)) return false;
+  if (!LoadModule(modulePath, module, error)) {
+    if (modulePath != foundPath) *error += " (a link to " + foundPath + ")";
+    return false;
+  }
   std::string lang = options.lang;
   if (lang.empty() && getenv("PARDUNE_LANG")) lang = getenv("PARDUNE_LANG");
   if (!CheckLanguage(modulePath, lang, error)) {

@@ -73,7 +73,7 @@ TEST(PardunePrograms, NoTerminalWithoutScript) {
 TEST(PardunePrograms, HelpAndVersion) {
   ProgramResult help = RunProgram(kPardune, {"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--script FILE"), std::string::npos);
+  EXPECT_NE(help.out.find("--script SCRIPT"), std::string::npos);
   EXPECT_TRUE(help.err.empty());
   ProgramResult version = RunProgram(kPardune, {"--version"});
   EXPECT_EQ(version.status, 0);
@@ -124,7 +124,9 @@ TEST_F(ModuleCopy, ModuleFromTheInstallFolder) {
   ASSERT_EQ(rename((dir_ + "/pardune").c_str(), (dir_ + "/bin/pardune").c_str()), 0);
   ASSERT_TRUE(CopyFile(dir_ + "/libwinport.so", dir_ + "/bin/libwinport.so"));
   WriteFile(dir_ + "/lib/pardune/Pardune.kmx", "junk");
-  ExpectBadInput(RunProgram(dir_ + "/bin/pardune", {}), "/lib/pardune/Pardune.kmx");
+  ExpectBadInput(RunProgram("/bin/sh", {"-c", "XDG_STATE_HOME='" + dir_ + "/state' exec '" + dir_ +
+                                                  "/bin/pardune'"}),
+                 "/lib/pardune/Pardune.kmx");
 }
 
 }  // namespace
