@@ -17,14 +17,7 @@ int main(int argc, char **argv) {
   app::Options options;
   std::string error;
   if (!app::ParseOptions(argc, argv, &options, &error)) return app::Fail(error);
-  if (options.help) {
-    fputs(app::UsageText(), stdout);
-    return 0;
-  }
-  if (options.version) {
-    printf("pardune %s\n", PARDUNE_VERSION);
-    return 0;
-  }
+  if (app::ShowUsageOrVersion(options)) return 0;
 
   if (!options.file.empty() && !app::CheckFile(options.file, &error)) return app::Fail(error);
   farhost::HostEditorOptions editorOptions;

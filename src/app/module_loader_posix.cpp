@@ -1,4 +1,5 @@
 #include "app/module_loader.hpp"
+#include "app/program.hpp"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -58,11 +59,7 @@ bool LoadModule(const std::string &path, LoadedModule *module, std::string *erro
   loaded.GetInfo = reinterpret_cast<PardunePluginGetInfo>(dlsym(handle, "GetInfo"));
   loaded.Run = reinterpret_cast<PardunePluginRun>(dlsym(handle, "Run"));
   loaded.Exit = reinterpret_cast<PardunePluginExit>(dlsym(handle, "Exit"));
-  std::string missing;
-  if (!loaded.Start) missing += " Start";
-  if (!loaded.GetInfo) missing += " GetInfo";
-  if (!loaded.Run) missing += " Run";
-  if (!loaded.Exit) missing += " Exit";
+  const std::string missing = MissingExports(loaded);
   if (!missing.empty()) {
     dlclose(handle);
     *error = path + " is not a Pardune module (missing export" + missing + ")";

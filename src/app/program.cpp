@@ -71,6 +71,21 @@ int Fail(const std::string &message) {
   return kBadInput;
 }
 
+bool ShowUsageOrVersion(const Options &options) {
+  if (options.help) fputs(UsageText(), stdout);
+  if (options.version && !options.help) printf("pardune %s\n", PARDUNE_VERSION);
+  return options.help || options.version;
+}
+
+std::string MissingExports(const LoadedModule &module) {
+  std::string missing;
+  if (!module.Start) missing += " Start";
+  if (!module.GetInfo) missing += " GetInfo";
+  if (!module.Run) missing += " Run";
+  if (!module.Exit) missing += " Exit";
+  return missing;
+}
+
 bool CheckFile(const std::string &path, std::string *error) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) {

@@ -18,6 +18,12 @@ constexpr int kBadInput = 2;
 // Prints "pardune: MESSAGE" on stderr and gives kBadInput.
 int Fail(const std::string &message);
 
+// --help and --version: prints the text and gives true when one was asked for.
+bool ShowUsageOrVersion(const Options &options);
+
+// The names of the four exports that `module` lacks, each after a blank.
+std::string MissingExports(const LoadedModule &module);
+
 // FILE must be a readable regular file.
 bool CheckFile(const std::string &path, std::string *error);
 
