@@ -5,9 +5,11 @@
 //   0x09 Tab, 0x0A/0x0D Enter, 0x7F Backspace, 0x15 Esc, 0x16 Shift+Tab
 //   0x06 Alt+F find, 0x07 Alt+X next, 0x08 Alt+P / 0x0B Alt+A paste,
 //   0x0C Alt+L load, 0x0E Alt+C / 0x0F Alt+Y copy, 0x10 Alt+U / 0x11 Alt+K
-//   unmark, 0x12 Alt+O options, 0x13 Alt+S close, 0x14 Ctrl+Ins
+//   unmark, 0x12 PgDn, 0x13 Alt+S close, 0x14 Ctrl+Ins
 //   0x17..0x1F Left Right Up Down Home End Del Ctrl+V Ctrl+Y
-//   0x01 k m     key k of the table below with modifier m
+//   0x01 k m     key k of the table below with modifier m (Alt+O, the
+//                options dialog, is 0x01 0x17 0x05: its save rewrites the
+//                registry value by value, too slow to be one byte away)
 //   0x02 n t..   the clipboard holds the n bytes t
 //   0x03 b       options: 1 SingleLines, 2 ReNoMoves, 4 FromCursor,
 //                8 StripSpace, 16 OnFly off, 32 HandleErrors
@@ -16,9 +18,11 @@
 //   0x00         nothing
 //
 // A message box (the watchdog's report, a question) is answered by the next
-// step: Esc when that is Esc, else Enter. After every event the tester must
-// hold: both status lines empty or one of the module's texts 40 to 49; the
-// group regions cleared or, once a search has run, within the text it ran on.
+// step: Esc when that is Esc, else Enter. The input ends after the
+// watchdog's second report: an expression that hangs would hang at every key.
+// After every event the tester must hold: both status lines empty or one of
+// the module's texts 40 to 49; the group regions cleared or, once a search
+// has run, within the text it ran on.
 #include <unistd.h>
 
 #include <atomic>
@@ -50,6 +54,7 @@ namespace fs = std::filesystem;
 constexpr int kEventBudget = 400;
 // A catastrophic expression costs this much of the run, and the box.
 constexpr DWORD kWatchdogMs = 50;
+constexpr int kMostReports = 2;
 
 const DWORD kKeys[] = {KEY_LEFT, KEY_RIGHT, KEY_UP,  KEY_DOWN, KEY_HOME, KEY_END,   KEY_PGUP,
                        KEY_PGDN, KEY_BS,    KEY_DEL, KEY_INS,  KEY_TAB,  KEY_ENTER, KEY_SPACE,
@@ -84,7 +89,7 @@ const ControlKey kControlKeys[] = {
     {0x0F, KEY_ALT | 'Y'},
     {0x10, KEY_ALT | 'U'},
     {0x11, KEY_ALT | 'K'},
-    {0x12, KEY_ALT | 'O'},
+    {0x12, KEY_PGDN},
     {0x13, KEY_ALT | 'S'},
     {0x14, KEY_CTRL | KEY_INS},
     {0x15, KEY_ESC},
@@ -117,11 +122,13 @@ PluginStartupInfo gHostInfo;
 EngineTable gEngineTable;
 const EngineTable *gKestrum = nullptr;
 int gBoxes = 0;
+int gReports = 0;  // of the watchdog, in this input
 int gDialogs = 0;
 std::atomic<int> gParses{0};
 
 int WINAPI CountedMessage(int number, DWORD flags, const char *topic, const char *const *items,
                           int count, int buttons) {
+  if (flags & FMSG_LEFTALIGN) ++gReports;  // no other box of the module is left aligned
   ++gBoxes;
   int answer = farhost::Message(number, flags, topic, items, count, buttons);
   --gBoxes;
@@ -268,7 +275,7 @@ class TesterBackend : public farhost::Backend {
         CheckTester(parses != checkedParses_);
         checkedParses_ = parses;
       }
-      if (bytes_.Empty()) return Quit();
+      if (bytes_.Empty() || gReports >= kMostReports) return Quit();
       const uint8_t code = bytes_.Byte();
       for (const ControlKey &control : kControlKeys) {
         if (control.code == code) return Key(control.key);
@@ -426,6 +433,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     CloseClipboard();
   }
   HotkeyToggle = false;
+  gReports = 0;
   farhost::TheScreen().Resize(80, 25);
   WinportSetConsoleSize(80, 25);
 
