@@ -203,6 +203,7 @@ class ForcedStopSoak : public testing::Test {
 TEST_F(ForcedStopSoak, StopsInARowAreReportedAndLeaveNoTrace) {
   // Heap, stack caches, the fault handlers and the log are set up first.
   for (int i = 0; i < 4; ++i) StopAndAnswer(i);
+  earlyStops_ = 0;
   ProcessUse before = MeasureProcessUse();
   ASSERT_GT(before.threads, 0);
   ASSERT_GT(before.handles, 0);
