@@ -236,6 +236,8 @@ void CheckTester(bool searched) {
     if (region->IsNull()) continue;
     const std::string where = "group " + std::to_string(k) + " at " + Describe(*region) +
                               ", lines " + std::to_string(text.lineCount);
+    FuzzCheck(region->startLine >= 0 && region->startColumn >= 0 && region->endColumn >= 0,
+              "a region before the text", where);
     FuzzCheck(region->startLine < region->endLine || (region->startLine == region->endLine &&
                                                       region->startColumn <= region->endColumn),
               "a region that ends before it starts", where);
