@@ -24,6 +24,7 @@ class FuzzBytes {
   FuzzBytes(const uint8_t *data, size_t size) : data_(data), size_(size) {}
   bool Empty() const { return at_ >= size_; }
   uint8_t Byte();
+  uint8_t Peek() const { return at_ < size_ ? data_[at_] : 0; }
   int Below(int limit);           // 0 .. limit-1
   std::string Text(size_t most);  // a length byte, then up to that many bytes
   std::string Rest();
