@@ -86,7 +86,7 @@ void Dialog::Layout() {
   for (Item &item : items_) {
     const FarDialogItem &rec = item.rec;
     bool amp = rec.Flags & DIF_SHOWAMPERSAND;
-    int len = int(ParseLabel(rec.Data, amp).text.size());
+    int len = LabelWidth(rec.Data, amp);
     Rect box{rec.X1, rec.Y1, rec.X2, rec.Y2};
     switch (rec.Type) {
       case DI_TEXT:

@@ -11,6 +11,7 @@ int UpperKey(int ch) {
 Label ParseLabel(const char *data, bool showAmpersand) {
   Label label;
   if (!data) return label;
+  label.text.reserve(LabelWidth(data, showAmpersand));
   for (const char *p = data; *p; ++p) {
     if (!showAmpersand && *p == '&') {
       if (p[1] == '&') {
@@ -24,6 +25,18 @@ Label ParseLabel(const char *data, bool showAmpersand) {
     label.text += *p;
   }
   return label;
+}
+
+int LabelWidth(const char *data, bool showAmpersand) {
+  int width = 0;
+  for (const char *p = data; p && *p; ++p) {
+    if (!showAmpersand && *p == '&') {
+      if (p[1] != '&') continue;
+      ++p;
+    }
+    ++width;
+  }
+  return width;
 }
 
 int LabelHotkey(const char *data) {

@@ -13,6 +13,8 @@ struct Label {
 };
 
 Label ParseLabel(const char *data, bool showAmpersand);
+// The number of characters ParseLabel gives, without building the text.
+int LabelWidth(const char *data, bool showAmpersand);
 // The hotkey as an upper-case character, or 0.
 int LabelHotkey(const char *data);
 // Draws at most maxWidth characters; returns the number drawn.
