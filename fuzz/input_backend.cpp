@@ -10,21 +10,6 @@ const DWORD kKeys[] = {KEY_LEFT,  KEY_RIGHT, KEY_UP, KEY_DOWN, KEY_HOME, KEY_END
                        KEY_ENTER, KEY_SPACE, KEY_F1, KEY_F12,  'A',      'C',
                        'D',       'N',       'V',    'X',      'Y',      'Z',
                        'K',       'U',       '[',    ']',      KEY_ESC};
-const DWORD kModifiers[] = {0,
-                            0,
-                            0,
-                            KEY_SHIFT,
-                            KEY_CTRL,
-                            KEY_ALT,
-                            KEY_RCTRL,
-                            KEY_RALT,
-                            KEY_CTRL | KEY_SHIFT,
-                            KEY_ALT | KEY_SHIFT};
-
-template <typename T, size_t N>
-T Pick(FuzzBytes &bytes, const T (&table)[N]) {
-  return table[bytes.Below(static_cast<int>(N))];
-}
 
 }  // namespace
 
@@ -46,7 +31,7 @@ farhost::InputEvent FuzzInputBackend::Wait() {
       case 1:
       case 2:
         event.kind = farhost::InputEvent::Key;
-        event.key = Pick(bytes_, kKeys) | Pick(bytes_, kModifiers);
+        event.key = Pick(bytes_, kKeys) | Pick(bytes_, kFuzzModifiers);
         FuzzTrace("key 0x%x", unsigned(event.key));
         return event;
       case 3:

@@ -35,6 +35,18 @@ class FuzzBytes {
   size_t at_ = 0;
 };
 
+// One entry of a table, chosen by the input.
+template <typename T, size_t N>
+T Pick(FuzzBytes &bytes, const T (&table)[N]) {
+  return table[bytes.Below(static_cast<int>(N))];
+}
+
+// Modifier bits for a key, as the file manager's key codes carry them:
+// plain keys most often, then Shift, Ctrl, Alt, right Ctrl, right Alt and
+// two pairs.
+inline constexpr uint32_t kFuzzModifiers[] = {
+    0, 0, 0, 0x04000000, 0x01000000, 0x02000000, 0x10000000, 0x20000000, 0x05000000, 0x06000000};
+
 inline std::string AsString(const uint8_t *data, size_t size) {
   return std::string(reinterpret_cast<const char *>(data), size);
 }

@@ -61,16 +61,6 @@ const DWORD kKeys[] = {KEY_LEFT, KEY_RIGHT, KEY_UP,  KEY_DOWN, KEY_HOME, KEY_END
                        KEY_F1,   KEY_ESC,   'A',     'C',      'D',      'F',       'K',
                        'L',      'N',       'O',     'P',      'S',      'U',       'V',
                        'X',      'Y',       'H',     'B',      '1',      'G'};
-const DWORD kModifiers[] = {0,
-                            0,
-                            0,
-                            KEY_SHIFT,
-                            KEY_CTRL,
-                            KEY_ALT,
-                            KEY_RCTRL,
-                            KEY_RALT,
-                            KEY_CTRL | KEY_SHIFT,
-                            KEY_ALT | KEY_SHIFT};
 
 struct ControlKey {
   uint8_t code;
@@ -106,11 +96,6 @@ const ControlKey kControlKeys[] = {
     {0x7F, KEY_BS},
 };
 constexpr uint8_t kEscCode = 0x15;
-
-template <typename T, size_t N>
-T Pick(FuzzBytes &bytes, const T (&table)[N]) {
-  return table[bytes.Below(static_cast<int>(N))];
-}
 
 // Where this process keeps its files: the module's folder (language, help,
 // hang log), the registry, the clipboard, the file manager's editor.
@@ -287,7 +272,7 @@ class TesterBackend : public farhost::Backend {
           continue;
         case 0x01: {
           DWORD key = Pick(bytes_, kKeys);
-          return Key(key | Pick(bytes_, kModifiers));
+          return Key(key | Pick(bytes_, kFuzzModifiers));
         }
         case 0x02: {
           std::string text = bytes_.Text(255);

@@ -122,15 +122,6 @@ void EmptyTheClipboard() {
   CloseClipboard();
 }
 
-std::string ClipboardText() {
-  char *got = nullptr;
-  int size = 0;
-  if (!ClipboardGet(&got, &size)) return "(unreadable)";
-  std::string out(got);
-  free(got);
-  return out;
-}
-
 TEST_F(EditorTest, PasteAllTakesTheClipboardsText) {
   Open(text);
   EXPECT_INVARIANTS(text);

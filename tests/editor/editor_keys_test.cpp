@@ -26,15 +26,6 @@ void PutOnClipboard(const std::string &text) {
   ASSERT_TRUE(ClipboardPut(text.c_str(), static_cast<int>(text.size())));
 }
 
-std::string ClipboardText() {
-  char *got = nullptr;
-  int size = 0;
-  if (!ClipboardGet(&got, &size)) return "(unreadable)";
-  std::string out(got);
-  free(got);
-  return out;
-}
-
 // What the editor holds after a key; an empty `lines` keeps the previous ones.
 struct After {
   DWORD key;

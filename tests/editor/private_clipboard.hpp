@@ -1,8 +1,24 @@
 // A clipboard of the test process's own, so test programs running side by
-// side do not meet on the shared one. Include once per test program.
+// side do not meet on the shared one (one PARDUNE_PRIVATE_CLIPBOARD per test
+// program), and the clipboard's text as the editors read it.
 #pragma once
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "host/clipboard.hpp"
+
+// The clipboard's text as the editors read it, or "(unreadable)".
+inline std::string ClipboardText() {
+  char *got = nullptr;
+  int size = 0;
+  if (!ClipboardGet(&got, &size)) return "(unreadable)";
+  std::string out(got);
+  free(got);
+  return out;
+}
 
 #ifndef _WIN32
 #include <unistd.h>

@@ -2,7 +2,8 @@
 # The packages as a user meets them. The Debian package: its name and
 # dependencies, its files, the unpacked pardune running a small script from a
 # scratch folder (module, help and texts found through the per-user folder,
-# nothing written to the installed one), apt accepting it, the manual page
+# nothing written to the installed one, the hang log in the user's folder),
+# apt accepting it, the manual page
 # rendering without warnings and agreeing with --help and --version. The zip
 # for FAR users: its three files.
 # Usage: tests/package/check_package.sh DEB [ZIP]
@@ -78,6 +79,20 @@ run_unpacked() {
   [ "$before" = "$after" ] || { echo "the installed folder changed"; return 1; }
 }
 check "unpacked pardune runs a script through ~/.local/state/pardune" run_unpacked
+
+logs_in_the_users_folder() {
+  local out log=$home/.local/state/pardune/RegExp_bug.txt
+  chmod -R a-w "$lib"
+  printf 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaab\n' >"$home/runaway.txt"
+  printf 'key Alt+L\nkey Tab\ntype (a+)+$\nkey Enter\n' >"$home/r.scn"
+  out=$(cd "$home" && env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$home" \
+    "$root/usr/bin/pardune" --script r.scn runaway.txt 2>&1) || { echo "$out"; return 1; }
+  chmod -R u+w "$lib"
+  grep -q 'Parser hungs up at Parse expression' "$log" 2>/dev/null ||
+    { echo "no report in $log"; return 1; }
+  [ ! -e "$lib/RegExp_bug.txt" ] || { echo "the log was written into $lib"; return 1; }
+}
+check "the hang log goes to ~/.local/state/pardune" logs_in_the_users_folder
 
 man_renders() {
   local warnings
