@@ -10,16 +10,6 @@
 
 namespace {
 
-// A new heap line: `length` bytes of `head`, then `tailLength` of `tail`.
-char *Joined(const char *head, int length, const char *tail, int tailLength) {
-  char *line = static_cast<char *>(malloc(static_cast<size_t>(length) + tailLength + 1));
-  if (!line) return nullptr;
-  memcpy(line, head, static_cast<size_t>(length));
-  memcpy(line + length, tail, static_cast<size_t>(tailLength));
-  line[length + tailLength] = 0;
-  return line;
-}
-
 // Frees lines [from, from + count) and moves the later ones up over them.
 void RemoveLines(char **lines, int *lineCount, int from, int count) {
   for (int i = from; i < from + count; i++) free(lines[i]);
