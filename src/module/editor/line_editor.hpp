@@ -65,6 +65,7 @@ class LineEditor {
   void SplitLine(int row, int column);
   void JoinLines(int index);
   void DeleteLine(int line);
+  void KeepSelectionInText();
 
   DialogHandle *dialog;
   char **lines;  // malloc'ed texts without line breaks
