@@ -205,12 +205,12 @@ TEST_F(DesktopClipboardTest, PulledTextAsWindowsTextInEveryFormat) {
   app::DesktopClipboardInit(-1);
   WriteFile("desktop", "na\xc3\xafve\r\nend");  // "naïve", CR LF, "end"
   app::DesktopClipboardBeforeEvent(Key(KEY_CTRL | 'V'));
-  EXPECT_EQ(Paste(), "na\xefve\r\nend");  // ANSI 1252
+  EXPECT_EQ(Paste(), "na\x8bve\r\nend");  // OEM 437
   ASSERT_TRUE(OpenClipboard(nullptr));
-  HANDLE oem = GetClipboardData(CF_OEMTEXT);
-  ASSERT_NE(oem, nullptr);
-  EXPECT_STREQ(static_cast<const char *>(GlobalLock(oem)), "na\x8bve\r\nend");
-  GlobalUnlock(oem);
+  HANDLE ansi = GetClipboardData(CF_TEXT);
+  ASSERT_NE(ansi, nullptr);
+  EXPECT_STREQ(static_cast<const char *>(GlobalLock(ansi)), "na\xefve\r\nend");  // ANSI 1252
+  GlobalUnlock(ansi);
   CloseClipboard();
 }
 

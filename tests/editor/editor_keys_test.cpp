@@ -189,6 +189,23 @@ TEST(EditorKeys, EnterSplitsBackspaceAndDelJoin) {
   EXPECT_TRUE(t.text.modified);
 }
 
+// Lines split, joined and deleted leave the selection where it is; only
+// what of it lies past the end of the text goes with the lines.
+TEST(EditorKeys, LineKeysKeepTheSelection) {
+  TestDialog t;
+  Play(t, false, {"abcdef", "gh", "ij"}, 0, 2,
+       {
+           {kShift | KEY_RIGHT, {}, 0, 3, Sel(2, 0, 3, 0)},
+           {KEY_ENTER, {"abc", "def", "gh", "ij"}, 1, 0, Sel(2, 0, 3, 0)},
+           {kCtrl | kShift | KEY_END, {}, 3, 2, Sel(0, 1, 2, 3)},
+           {kCtrl | 'Y', {"abc", "def", "gh"}, 2, 2, Sel(0, 1, 2, 2)},
+           {kCtrl | 'Y', {"abc", "def"}, 1, 2, Sel(0, 1, 3, 1)},
+           {'Z', {"abc", "Z"}, 1, 1},
+           {kShift | KEY_LEFT, {}, 1, 0, Sel(0, 1, 1, 1)},
+           {kCtrl | 'Y', {"abc"}, 0, 0},  // wholly past the text now: gone
+       });
+}
+
 TEST(EditorKeys, CtrlYDeletesLinesAndEmptiesTheOnlyOne) {
   TestDialog t;
   Play(t, false, {"one", "two", "abc"}, 2, 2,
@@ -305,8 +322,8 @@ TEST(EditorKeys, AFullEditorRefusesNewLines) {
            {KEY_ENTER, {}, 5, 1},
            {kCtrl | 'N', {}, 5, 1},
            {kShift | KEY_RIGHT, {}, 5, 2, Sel(1, 5, 2, 5)},
-           {kCtrl | 'V', {}, 5, 2, Sel(1, 5, 2, 5)},  // not even the selection changes
-           {kCtrl | 'Y', less, 5, 2},
+           {kCtrl | 'V', {}, 5, 2, Sel(2, 5, 2, 5)},  // only the selection: the cursor's point
+           {kCtrl | 'Y', less, 5, 2, Sel(2, 5, 2, 5)},
            {kShift | KEY_INS, pasted, 5, 3, Sel(2, 5, 3, 5)},  // room for one line: no break
        });
   EXPECT_EQ(t.consumed, std::vector<bool>(6, true));

@@ -10,16 +10,6 @@
 
 namespace {
 
-// A new heap line: `length` bytes of `head`, then `tailLength` of `tail`.
-char *Joined(const char *head, int length, const char *tail, int tailLength) {
-  char *line = static_cast<char *>(malloc(static_cast<size_t>(length) + tailLength + 1));
-  if (!line) return nullptr;
-  memcpy(line, head, static_cast<size_t>(length));
-  memcpy(line + length, tail, static_cast<size_t>(tailLength));
-  line[length + tailLength] = 0;
-  return line;
-}
-
 // Frees lines [from, from + count) and moves the later ones up over them.
 void RemoveLines(char **lines, int *lineCount, int from, int count) {
   for (int i = from; i < from + count; i++) free(lines[i]);
@@ -38,7 +28,8 @@ void OpenLines(char **lines, int *lineCount, int from, int count) {
 }  // namespace
 
 void LineEditor::DeleteBlock(int regionIndex) {
-  if (regionIndex < 0 || regionIndex >= regionCount || regions[regionIndex].IsNull()) return;
+  // An empty block holds nothing to delete: the cursor stays where it is.
+  if (regionIndex < 0 || regionIndex >= regionCount || regions[regionIndex].IsEmpty()) return;
   const Region &region = regions[regionIndex];
   int startLine = Clamp(region.startLine, 0, lineCount - 1);
   int endLine = Clamp(region.endLine, 0, lineCount - 1);
@@ -92,6 +83,9 @@ void LineEditor::PasteAtCursor(int regionIndex) {
   int line = CurrentLine();
   int length = LineLength(line);
   int at = Clamp(cursorColumn, 0, length);
+  // The block becomes the point at the cursor, also when nothing fits in.
+  if (!region.IsEmpty()) Dialog().Lock(true);
+  region.SetPoint(at, line);
 
   int room = capacity - lineCount;
   char **pieces = room > 0 ? new (std::nothrow) char *[room] : nullptr;
@@ -151,7 +145,6 @@ void LineEditor::SplitLine(int row, int column) {
   if (cut) lines[line][column] = 0;
   OpenLines(lines, &lineCount, line + 1, 1);
   lines[line + 1] = rest;
-  regions[0].Clear();
   MoveTo(line + 1, 0, true);
   SetModified(true);
 }
@@ -164,7 +157,7 @@ void LineEditor::JoinLines(int index) {
   free(lines[index]);
   lines[index] = joined;
   RemoveLines(lines, &lineCount, index + 1, 1);
-  regions[0].Clear();
+  KeepSelectionInText();
   MoveTo(index, length, true);
   SetModified(true);
 }
@@ -174,12 +167,23 @@ void LineEditor::DeleteLine(int line) {
   if (lineCount == 1) {
     if (LineLength(line) == 0) return;
     lines[line][0] = 0;
-    regions[0].Clear();
     MoveTo(0, 0, true);
   } else {
     RemoveLines(lines, &lineCount, line, 1);
-    regions[0].Clear();
+    KeepSelectionInText();
     MoveTo(line, cursorColumn, true);
   }
   SetModified(true);
+}
+
+// The selection stays where it is when lines go; only what now lies past
+// the end of the text goes with them.
+void LineEditor::KeepSelectionInText() {
+  Region &sel = regions[0];
+  const int last = lineCount - 1;
+  if (sel.IsNull() || sel.endLine <= last) return;
+  if (sel.startLine > last || (sel.startLine == last && sel.startColumn >= LineLength(last)))
+    sel.Clear();
+  else
+    sel.Set(sel.startColumn, sel.startLine, LineLength(last), last);
 }

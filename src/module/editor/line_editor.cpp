@@ -17,6 +17,15 @@ char *DuplicateLine(const char *text, int length) {
   return copy;
 }
 
+char *Joined(const char *head, int length, const char *tail, int tailLength) {
+  char *line = static_cast<char *>(malloc(static_cast<size_t>(length) + tailLength + 1));
+  if (!line) return nullptr;
+  memcpy(line, head, static_cast<size_t>(length));
+  memcpy(line + length, tail, static_cast<size_t>(tailLength));
+  line[length + tailLength] = 0;
+  return line;
+}
+
 static uint32_t SelectionColour() {
   if (!Host.HostInfo || !Host.HostInfo->AdvControl) return 0x70;
   return static_cast<uint32_t>(Host.HostInfo->AdvControl(

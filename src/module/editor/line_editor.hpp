@@ -29,6 +29,7 @@ class LineEditor {
   // line_editor_display.cpp
   bool MoveTo(int line, int column, bool force);
   void Refresh();
+  void ShowLineInRow(int row, int line);
   void ReadBackRow(int row);
   void PadToCursor(int line);
   void ClearLines();
@@ -64,6 +65,7 @@ class LineEditor {
   void SplitLine(int row, int column);
   void JoinLines(int index);
   void DeleteLine(int line);
+  void KeepSelectionInText();
 
   DialogHandle *dialog;
   char **lines;  // malloc'ed texts without line breaks
@@ -104,6 +106,8 @@ inline int Clamp(int value, int low, int high) {
 // A malloc'ed copy of length bytes of text and a terminator; null when out
 // of memory.
 char *DuplicateLine(const char *text, int length);
+// A new heap line: `length` bytes of `head`, then `tailLength` of `tail`.
+char *Joined(const char *head, int length, const char *tail, int tailLength);
 
 // Cuts text at CR, LF, CR LF and LF CR into at most limit new heap lines
 // stored from table[0]; empty lines before a break are dropped.

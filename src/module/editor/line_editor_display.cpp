@@ -4,6 +4,8 @@
 
 #include "editor/line_editor.hpp"
 
+enum { kRowLength = kItemTextSize - 1 };
+
 bool LineEditor::MoveTo(int line, int column, bool force) {
   int current = topLine + cursorRow;
   int newTop = topLine;
@@ -41,7 +43,7 @@ void LineEditor::Refresh() {
   d.Lock(true);
   int row = 0;
   for (; row < lineCount && row < rowCount && topLine + row < lineCount; row++) {
-    d.SetItemText(rowItems[row], LineText(topLine + row));
+    ShowLineInRow(row, topLine + row);
     d.ShowItem(rowItems[row], true);
   }
   for (; row < rowCount; row++) {
@@ -58,13 +60,40 @@ void LineEditor::Refresh() {
   DrawRegions();
 }
 
+// A row holds the first kRowLength characters of its line; the rest of a
+// longer line stays in the line, out of the row's reach.
+void LineEditor::ShowLineInRow(int row, int line) {
+  const char *text = LineText(line);
+  if (static_cast<int>(strnlen(text, kRowLength + 1)) <= kRowLength) {
+    Dialog().SetItemText(rowItems[row], text);
+    return;
+  }
+  char shown[kRowLength + 1];
+  memcpy(shown, text, kRowLength);
+  shown[kRowLength] = 0;
+  Dialog().SetItemText(rowItems[row], shown);
+}
+
 void LineEditor::ReadBackRow(int row) {
   if (row < 0 || row >= rowCount || topLine + row >= lineCount) return;
+  const int line = topLine + row;
   const char *text = Dialog().GetItemText(rowItems[row]);
-  char *copy = DuplicateLine(text, static_cast<int>(strlen(text)));
+  const int length = static_cast<int>(strlen(text));
+  const int oldLength = LineLength(line);
+  const int hidden = oldLength > kRowLength ? oldLength - kRowLength : 0;
+  const char *tail = hidden > 0 ? LineText(line) + kRowLength : "";
+  char *copy = Joined(text, length, tail, hidden);
   if (!copy) return;  // keep the old line rather than lose it
-  free(lines[topLine + row]);
-  lines[topLine + row] = copy;
+  free(lines[line]);
+  lines[line] = copy;
+  // A deletion made room in the row: it shows the line's next characters,
+  // so that the row is again the start of the line.
+  if (hidden > 0 && length < kRowLength) {
+    DialogHandle &d = Dialog();
+    int column = d.GetCursorColumn(rowItems[row]);
+    ShowLineInRow(row, line);
+    d.SetCursorColumn(rowItems[row], column);
+  }
 }
 
 void LineEditor::PadToCursor(int line) {

@@ -80,7 +80,10 @@ bool ClipboardGet(char **text, int *size) {
   if (!text || !size) return false;
   if (!OpenClipboard(nullptr)) return false;
 
-  HANDLE block = GetClipboardData(CF_TEXT);
+  // The editors hold OEM text. Windows makes the OEM form of any text another
+  // program placed (best-fit characters where the code page lacks one), and
+  // our own copy placed it as it stood, so a copy pastes back unchanged.
+  HANDLE block = GetClipboardData(CF_OEMTEXT);
   SIZE_T bytes = block ? GlobalSize(block) : 0;
   if (bytes == 0 || bytes > SIZE_T(INT_MAX) - 1) {
     CloseClipboard();

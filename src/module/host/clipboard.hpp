@@ -1,5 +1,5 @@
 // Text to and from the clipboard: placed as OEM, ANSI and Unicode text, read
-// as ANSI text.
+// as OEM text.
 #pragma once
 
 // True when at least one format was placed; length excludes the NUL.

@@ -93,7 +93,10 @@ void ShowMatch(const MatchRecord &match) {
     region->Set(start.column, start.line, end.column, end.line);
     region->colour = static_cast<uint32_t>(Settings.GroupColors[k]);
   }
-  TheMatchState.NextAdvance = match.End[0];
+  // The next search starts where the match ends; after an empty match one
+  // character further (over a line feed: at the next line), or it would
+  // find the same empty match for ever.
+  TheMatchState.NextAdvance = match.End[0] > match.Start[0] ? match.End[0] : match.Start[0] + 1;
 
   const Region *whole = text.GetRegion(GroupRegions[0]);
   if (!whole) return;

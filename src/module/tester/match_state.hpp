@@ -15,10 +15,10 @@ struct MatchState {
   char *textBuffer;  // the examined text as last fetched, or null
   int textSize;
   int textLength;  // of the text in textBuffer
-  int offset;  // where the next search starts in textBuffer
-  int line;    // the text editor's line and column of that position
+  int offset;      // where the next search starts in textBuffer
+  int line;        // the text editor's line and column of that position
   int column;
-  int NextAdvance;  // from the position to the end of the last match
+  int NextAdvance;  // from the position to where the next search starts
 };
 
 extern MatchState TheMatchState;
