@@ -3,7 +3,7 @@
 # dependencies, its files, the unpacked pardune running a small script from a
 # scratch folder (module, help and texts found through the per-user folder,
 # nothing written to the installed one, the hang log in the user's folder),
-# apt accepting it, the manual page
+# apt and lintian accepting it, its copyright file stating LICENSE, the manual page
 # rendering without warnings and agreeing with --help and --version. The zip
 # for FAR users: its three files.
 # Usage: tests/package/check_package.sh DEB [ZIP]
@@ -93,6 +93,24 @@ logs_in_the_users_folder() {
   [ ! -e "$lib/RegExp_bug.txt" ] || { echo "the log was written into $lib"; return 1; }
 }
 check "the hang log goes to ~/.local/state/pardune" logs_in_the_users_folder
+
+lintian_accepts() {
+  local out
+  out=$(lintian --allow-root --fail-on error,warning "$deb" 2>&1) && [ -z "$out" ] ||
+    { echo "${out:-lintian failed}"; return 1; }
+}
+check "lintian prints nothing" lintian_accepts
+
+licensed() {  # the copyright file states LICENSE's licence and holder
+  local copyright=$root/usr/share/doc/pardune/copyright holder
+  holder=$(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")
+  grep -q '^MIT License$' "$source_dir/LICENSE" || { echo "LICENSE is not the MIT licence"; return 1; }
+  grep -qx "Copyright: $holder" "$copyright" && grep -qx 'License: Expat' "$copyright" &&
+    diff <(sed -n '/^Permission/,$p' "$source_dir/LICENSE") \
+      <(sed -n '/^ Permission/,$p' "$copyright" | sed 's/^ //; s/^\.$//') ||
+    { echo "usr/share/doc/pardune/copyright does not state LICENSE"; return 1; }
+}
+check "the copyright file states the MIT licence of LICENSE" licensed
 
 man_renders() {
   local warnings
