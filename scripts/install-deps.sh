@@ -21,6 +21,7 @@ for p in "${pkgs[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+echo "install-deps.sh: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 if printf '%s\n' "${missing[@]}" | grep -q ':i386'; then
   dpkg --print-foreign-architectures | grep -qx i386 || sudo_ dpkg --add-architecture i386
