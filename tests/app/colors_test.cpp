@@ -137,22 +137,17 @@ TEST(ColorPairs, RandomScreensWithinThePairs) {
   EXPECT_TRUE(full.Consistent());
 }
 
-// Without colours, two rows of the text editor in the dialog: the match of
-// (\w+)@(\w)(\w+) in "mail alice@example" (whole match 0x01, groups in
-// the default colours F1, E2, D3), and the 16 default group colours side by
-// side. What meets looks different, nothing inside the match looks like the
-// text around it, the dialog keeps its reverse video, and only the looks the
-// terminal has are used.
+// Without colours: a row of the text editor with the match of
+// (\w+)@(\w)(\w+) (whole match 01, groups F1 E2 D3), a row of the 16
+// default group colours side by side, a row of the dialog.
 TEST(MonoLooks, TheMatchAndEachGroupStandOut) {
-  const std::vector<unsigned char> match = {0x70, 0x30, 0x30, 0xF1, 0xF1, 0x01,
-                                            0xE2, 0xD3, 0xD3, 0x30, 0x30, 0x70};
-  std::vector<unsigned char> attrs = match;
+  const int width = 18;
+  std::vector<unsigned char> attrs = {0x70, 0x30, 0xF1, 0xF1, 0x01, 0xE2, 0xD3};
+  attrs.resize(size_t(width) - 1, 0x30);
   attrs.insert(attrs.end(), {0x70, 0x30});
-  for (int i = 0; i < 16; ++i) {
-    int c = ((16 - i) % 16) * 16 + i;
-    attrs.push_back((unsigned char)(c >> 4 == (c & 15) ? c + 1 : c));
-  }
-  const int width = int(match.size());
+  for (int i = 0, c = 0; i < 16; ++i, c = (16 - i) * 16 + i)
+    attrs.push_back((unsigned char)(c >> 4 == (c & 15) ? c + 1 : c));  // repaired as settings do
+  attrs.push_back(0x30);
   attrs.resize(size_t(width) * 3, 0x70);
   const unsigned char all = app::kLookReverse | app::kLookBold | app::kLookUnderline;
   for (unsigned char available : {all, (unsigned char)(app::kLookReverse | app::kLookUnderline)}) {
@@ -160,13 +155,13 @@ TEST(MonoLooks, TheMatchAndEachGroupStandOut) {
     looks.Choose(attrs, width, available);
     EXPECT_EQ(looks.Of(0x70), app::kLookReverse);
     for (size_t i = 0; i + 1 < attrs.size(); ++i) {
-      EXPECT_EQ(looks.Of(attrs[i]) & ~available, 0) << i;
+      EXPECT_EQ(looks.Of(attrs[i]) & ~available, 0);
       if (attrs[i] != attrs[i + 1] && (i + 1) % size_t(width) != 0) {
         EXPECT_NE(looks.Of(attrs[i]), looks.Of(attrs[i + 1])) << int(available) << " at " << i;
       }
     }
-    for (size_t i = 3; i < 9; ++i) EXPECT_NE(looks.Of(match[i]), looks.Of(0x30)) << i;
-    EXPECT_NE(looks.Of(0xE2), looks.Of(0x01));  // a group inside the match
+    for (size_t i = 2; i < 7; ++i) EXPECT_NE(looks.Of(attrs[i]), looks.Of(0x30)) << i;
+    EXPECT_NE(looks.Of(0xE2), looks.Of(0x01));  // inside the match, not only beside it
   }
 }
 
