@@ -16,8 +16,10 @@ if(WIN32)
   file(WRITE ${CMAKE_BINARY_DIR}/zip/Pardune.hlf "${help}")
   configure_file(${CMAKE_SOURCE_DIR}/res/Pardune-Install.txt
                  ${CMAKE_BINARY_DIR}/zip/Pardune-Install.txt @ONLY NEWLINE_STYLE WIN32)
+  configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/zip/LICENSE.txt
+                 @ONLY NEWLINE_STYLE WIN32)
   install(FILES ${CMAKE_BINARY_DIR}/zip/Pardune.hlf ${CMAKE_BINARY_DIR}/zip/Pardune-Install.txt
-          DESTINATION Pardune)
+                ${CMAKE_BINARY_DIR}/zip/LICENSE.txt DESTINATION Pardune)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/Pardune.hlf)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME Pardune)

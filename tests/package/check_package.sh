@@ -5,7 +5,7 @@
 # nothing written to the installed one, the hang log in the user's folder),
 # apt and lintian accepting it, its copyright file stating LICENSE, the manual page
 # rendering without warnings and agreeing with --help and --version. The zip
-# for FAR users: its three files.
+# for FAR users: its four files.
 # Usage: tests/package/check_package.sh DEB [ZIP]
 # Prints one line per check and "N passed, N failed"; fails when any failed.
 set -uo pipefail
@@ -141,10 +141,10 @@ if [ -n "$zip" ]; then
   zip_files() {
     local list
     list=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
-    [ "$list" = "Pardune/Pardune-Install.txt Pardune/Pardune.hlf Pardune/Pardune.kmx " ] ||
+    [ "$list" = "Pardune/LICENSE.txt Pardune/Pardune-Install.txt Pardune/Pardune.hlf Pardune/Pardune.kmx " ] ||
       { echo "the zip holds: $list"; return 1; }
     local text
-    for text in Pardune-Install.txt Pardune.hlf; do
+    for text in Pardune-Install.txt Pardune.hlf LICENSE.txt; do
       [ "$(unzip -p "$zip" "Pardune/$text" | grep -vc $'\r$')" = 0 ] ||
         { echo "$text has lines without Windows line ends"; return 1; }
     done
@@ -152,7 +152,7 @@ if [ -n "$zip" ]; then
     file -b "$scratch/Pardune.kmx" | grep -q '^PE32 executable (DLL).*Intel 80386' ||
       { echo "Pardune.kmx is not a 32-bit Windows DLL: $(file -b "$scratch/Pardune.kmx")"; return 1; }
   }
-  check "zip for FAR users: Pardune.kmx, its help, where to put them" zip_files
+  check "zip for FAR users: Pardune.kmx, its help, where to put them, the licence" zip_files
 fi
 
 echo "package: $passed passed, $failed failed"
