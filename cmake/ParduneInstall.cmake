@@ -16,8 +16,10 @@ if(WIN32)
   file(WRITE ${CMAKE_BINARY_DIR}/zip/Pardune.hlf "${help}")
   configure_file(${CMAKE_SOURCE_DIR}/res/Pardune-Install.txt
                  ${CMAKE_BINARY_DIR}/zip/Pardune-Install.txt @ONLY NEWLINE_STYLE WIN32)
+  configure_file(${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/zip/LICENSE.txt
+                 @ONLY NEWLINE_STYLE WIN32)
   install(FILES ${CMAKE_BINARY_DIR}/zip/Pardune.hlf ${CMAKE_BINARY_DIR}/zip/Pardune-Install.txt
-          DESTINATION Pardune)
+                ${CMAKE_BINARY_DIR}/zip/LICENSE.txt DESTINATION Pardune)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/res/Pardune.hlf)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_NAME Pardune)
@@ -37,6 +39,30 @@ else()
   add_custom_target(pardune_manual ALL DEPENDS ${CMAKE_BINARY_DIR}/pardune.1.gz)
   install(FILES ${CMAKE_BINARY_DIR}/pardune.1.gz DESTINATION share/man/man1)
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/pardune)
+
+  # Debian's two documents: the changelog, compressed as the manual page,
+  # and the licence in the machine-readable copyright format, taken from
+  # LICENSE (its copyright line, then its text with blank lines as " .").
+  set(changelog ${CMAKE_BINARY_DIR}/changelog.gz)
+  add_custom_command(OUTPUT ${changelog}
+                     COMMAND sh -c "gzip -9n < \"$0\" > \"$1\"" ${CMAKE_SOURCE_DIR}/res/changelog ${changelog}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/res/changelog VERBATIM)
+  add_custom_target(pardune_changelog ALL DEPENDS ${changelog})
+  file(READ ${CMAKE_SOURCE_DIR}/LICENSE license)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/LICENSE)
+  string(REGEX MATCH "Copyright \\(c\\) ([^\n]+)" holder "${license}")
+  set(holder ${CMAKE_MATCH_1})
+  string(REGEX REPLACE "^.*\n(Permission )" "\\1" license "${license}")
+  string(STRIP "${license}" license)
+  string(REPLACE "\n\n" "\n.\n" license "${license}")
+  string(REPLACE "\n" "\n " license "${license}")
+  file(WRITE ${CMAKE_BINARY_DIR}/copyright
+       "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
+       "Upstream-Name: pardune\n\n"
+       "Files: *\nCopyright: ${holder}\nLicense: Expat\n"
+       "Comment: The MIT licence, as in the source's LICENSE file.\n\n"
+       "License: Expat\n ${license}\n")
+  install(FILES ${changelog} ${CMAKE_BINARY_DIR}/copyright DESTINATION share/doc/pardune)
   install(FILES ${CMAKE_SOURCE_DIR}/docs/usage.md ${CMAKE_SOURCE_DIR}/docs/script.md
                 ${CMAKE_SOURCE_DIR}/docs/clipboard-and-editor.md ${CMAKE_SOURCE_DIR}/docs/notes.txt
           DESTINATION share/doc/pardune/docs)
@@ -46,8 +72,11 @@ else()
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION devel)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/bin)
+  # The dependencies are found by ParduneDebDepends.cmake (no ldconfig calls).
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/cmake/ParduneDebDepends.cmake)
+  set(CPACK_PARDUNE_PRIVATE_DIR ${PARDUNE_OUT})
+  set(CPACK_PARDUNE_BINARIES ${PARDUNE_OUT}/pardune ${PARDUNE_OUT}/Pardune.kmx
+                             ${PARDUNE_OUT}/libwinport.so)
   string(CONCAT CPACK_PACKAGE_DESCRIPTION
          "One dialog with the examined text and the expression in two multi-line\n"
          "editors; the match and up to 15 groups are highlighted in 16 colours, and\n"

@@ -9,7 +9,7 @@ sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 run_pkgs=(build-essential cmake ninja-build pkg-config libpcre2-dev libncurses-dev)
 package_pkgs=(file dpkg-dev)
-test_pkgs=(man-db unzip googletest libgtest-dev libbenchmark-dev tmux clang libclang-rt-14-dev mingw-w64 wine wine32:i386 xxd)
+test_pkgs=(man-db unzip lintian googletest libgtest-dev libbenchmark-dev tmux clang libclang-rt-14-dev mingw-w64 wine wine32:i386 xxd)
 
 pkgs=("${run_pkgs[@]}")
 [ "$what" != run ] && pkgs+=("${package_pkgs[@]}")
@@ -21,6 +21,7 @@ for p in "${pkgs[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+echo "install-deps.sh: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 if printf '%s\n' "${missing[@]}" | grep -q ':i386'; then
   dpkg --print-foreign-architectures | grep -qx i386 || sudo_ dpkg --add-architecture i386

@@ -4,6 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh run
-cmake --preset release >/dev/null
-cmake --build --preset release --target pardune >/dev/null
+echo "run.sh: configuring build/release"
+log=$(mktemp)
+cmake --preset release >"$log" 2>&1 || { cat "$log"; rm -f "$log"; exit 1; }
+rm -f "$log"
+echo "run.sh: building pardune (a first build takes a few minutes)"
+cmake --build --preset release --target pardune
 exec build/release/bin/pardune "$@"

@@ -1,6 +1,16 @@
 #include "app/colors.hpp"
 
+#include "app/mono_looks.hpp"
+
 namespace app {
+namespace {
+
+// How light each Windows console colour looks: 0.299 R + 0.587 G + 0.114 B
+// of its VGA shade.
+const unsigned char kLightness[16] = {0,  19,  100, 119, 51,  70,  101, 170,
+                                      85, 104, 185, 204, 136, 155, 236, 255};
+
+}  // namespace
 
 int AnsiColor(int windowsColor) {
   return (windowsColor & 0x0A) | ((windowsColor & 1) << 2) | ((windowsColor & 4) >> 2);
@@ -18,12 +28,20 @@ TerminalColor MapAttribute(unsigned char attr, int colors) {
     color.bg = bg & 7;
     color.bold = (fg & 8) != 0;
   } else {
+    unsigned char look = NaturalLook(attr);
     color.fg = -1;
     color.bg = -1;
-    color.bold = (fg & 8) != 0;
-    color.reverse = (bg & 7) != 0;
+    color.bold = (look & kLookBold) != 0;
+    color.reverse = (look & kLookReverse) != 0;
   }
   return color;
+}
+
+unsigned char NaturalLook(unsigned char attr) {
+  unsigned char look = 0;
+  if (kLightness[attr >> 4] > kLightness[attr & 15]) look |= kLookReverse;
+  if (attr & 8) look |= kLookBold;
+  return look;
 }
 
 PairTable::PairTable(int count) : count_(count < 1 ? 1 : count > kMaxPairs ? kMaxPairs : count) {

@@ -10,14 +10,20 @@ int AnsiColor(int windowsColor);
 struct TerminalColor {
   int fg = 7;  // ANSI colour index, -1 for none (monochrome)
   int bg = 0;
-  bool bold = false;     // bright foreground on an 8-colour terminal
-  bool reverse = false;  // a coloured background on a monochrome terminal
+  bool bold = false;     // a bright foreground, on 8 colours or none
+  bool reverse = false;  // a lighter background than foreground, on none
 };
 
 // `colors` is what the terminal offers: 16 or more shows all 16 colours; 8
 // shows a bright foreground as bold and drops a bright background's
-// intensity; fewer is monochrome.
+// intensity; fewer is monochrome: the attribute's natural look (MonoLooks
+// chooses the looks of a whole screen).
 TerminalColor MapAttribute(unsigned char attr, int colors);
+
+// The look of an attribute by itself on a terminal without colours
+// (kLookReverse, kLookBold of mono_looks.hpp): reverse video when its
+// background is lighter than its foreground, bold for a bright foreground.
+unsigned char NaturalLook(unsigned char attr);
 
 // The colour pairs of a terminal that has `count` of them; pair 0 is the
 // terminal's own and never given out. Each pair shows one foreground and

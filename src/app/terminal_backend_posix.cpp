@@ -20,6 +20,12 @@ namespace {
 // Mouse clicks (SGR coordinates) and bracketed paste.
 const char kModesOn[] = "\x1b[?1000h\x1b[?1006h\x1b[?2004h";
 const char kModesOff[] = "\x1b[?2004l\x1b[?1006l\x1b[?1000l";
+// Alt+letter as ESC and the letter (metaSendsEscape, altSendsEscape): xterm
+// as shipped sends the letter with its eighth bit set instead. The user's
+// own setting is saved first and put back after (XTSAVE, XTRESTORE);
+// terminals without these modes ignore both.
+const char kAltKeysOn[] = "\x1b[?1036;1039s\x1b[?1036;1039h";
+const char kAltKeysOff[] = "\x1b[?1036;1039r";
 
 constexpr int kEscDelayMs = 25;
 constexpr int kPasteDelayMs = 2000;
@@ -87,12 +93,13 @@ std::unique_ptr<TerminalBackend> TerminalBackend::Open(FILE *in, FILE *out, int 
     *error = std::string("cannot use the terminal type '") + (term ? term : "") + "'";
     return nullptr;
   }
-  GuardTerminal(outFd, saved, std::string(kModesOff) + backend->view_->ResetBytes(),
+  const std::string modesOn = std::string(kModesOn) + kAltKeysOn;
+  GuardTerminal(outFd, saved, std::string(kModesOff) + kAltKeysOff + backend->view_->ResetBytes(),
                 backend->wake_[1]);
-  WriteAll(outFd, kModesOn, sizeof kModesOn - 1);
+  WriteAll(outFd, modesOn.data(), modesOn.size());
   termios program;
   if (tcgetattr(inFd, &program) == 0)
-    SetProgramTerminal(program, backend->view_->ResumeBytes() + kModesOn);
+    SetProgramTerminal(program, backend->view_->ResumeBytes() + modesOn);
   DesktopClipboardInit(outFd);
   return backend;
 }
@@ -110,6 +117,7 @@ void TerminalBackend::Close() {
   eventOut_ = false;
   if (view_) {
     WriteAll(out_, kModesOff, sizeof kModesOff - 1);
+    WriteAll(out_, kAltKeysOff, sizeof kAltKeysOff - 1);
     view_->Close();
   }
   ReleaseTerminalGuard();

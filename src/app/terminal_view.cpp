@@ -43,6 +43,9 @@ TerminalView::TerminalView(FILE *out, FILE *in, int codePage) : codePage_(codePa
     colors_ = COLORS;
     pairs_ = PairTable(COLOR_PAIRS);
   }
+  chtype has = termattrs();
+  monoAvailable_ = (has & A_REVERSE ? kLookReverse : 0) | (has & A_BOLD ? kLookBold : 0) |
+                   (has & A_UNDERLINE ? kLookUnderline : 0);
   curs_set(0);
   cursorMode_ = 0;
   erase();
@@ -106,6 +109,10 @@ void TerminalView::ForgetShown() {
   pairs_.ClearUses();
 }
 
+bool TerminalView::Mono() const {
+  return colors_ < 8;
+}
+
 void TerminalView::Resize(int columns, int rows) {
   if (!term_) return;
   resizeterm(rows, columns);
@@ -126,23 +133,40 @@ void TerminalView::Show(const farhost::Screen &screen) {
     shown_.assign(size_t(width) * size_t(height), farhost::Cell{});
     known_.assign(shown_.size(), false);
     shownPair_.assign(shown_.size(), 0);
+    shownLook_.assign(shown_.size(), 0);
     pairs_.ClearUses();
     erase();
   }
   int cols = COLS, rows = LINES;
+  bool mono = Mono();
+  if (mono) {
+    monoAttrs_.resize(shown_.size());
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        monoAttrs_[size_t(y) * size_t(width) + size_t(x)] = screen.At(x, y).attr;
+    monoLooks_.Choose(monoAttrs_, width, monoAvailable_);
+  }
   for (int y = 0; y < height && y < rows; ++y) {
     for (int x = 0; x < width && x < cols; ++x) {
       size_t i = size_t(y) * size_t(width) + size_t(x);
       farhost::Cell cell = screen.At(x, y);
-      if (known_[i] && shown_[i] == cell) continue;
+      unsigned char look = mono ? monoLooks_.Of(cell.attr) : 0;
+      if (known_[i] && shown_[i] == cell && shownLook_[i] == look) continue;
       if (known_[i]) pairs_.Unuse(shownPair_[i]);
       shown_[i] = cell;
       known_[i] = true;
-      TerminalColor color = MapAttribute(cell.attr, colors_);
+      shownLook_[i] = look;
       attr_t attrs = A_NORMAL;
-      if (color.bold) attrs |= A_BOLD;
-      if (color.reverse) attrs |= A_REVERSE;
-      short pair = color.fg >= 0 ? PairFor(color.fg, color.bg) : 0;
+      short pair = 0;
+      if (mono) {
+        if (look & kLookReverse) attrs |= A_REVERSE;
+        if (look & kLookBold) attrs |= A_BOLD;
+        if (look & kLookUnderline) attrs |= A_UNDERLINE;
+      } else {
+        TerminalColor color = MapAttribute(cell.attr, colors_);
+        if (color.bold) attrs |= A_BOLD;
+        pair = PairFor(color.fg, color.bg);
+      }
       shownPair_[i] = pair;
       pairs_.Use(pair);
       wchar_t glyph[2] = {wchar_t(OemToUnicode(cell.ch, codePage_)), 0};

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/colors.hpp"
+#include "app/mono_looks.hpp"
 #include "farhost/screen.hpp"
 
 struct screen;
@@ -38,6 +39,7 @@ class TerminalView {
 
  private:
   short PairFor(int fg, int bg);
+  bool Mono() const;  // fewer than 8 colours: looks instead of colours
   // The terminal was cleared: every cell is drawn again.
   void ForgetShown();
 
@@ -50,6 +52,12 @@ class TerminalView {
   std::vector<bool> known_;       // shown_ holds what the terminal shows
   std::vector<short> shownPair_;  // the colour pair of each cell in shown_
   PairTable pairs_{0};
+  // Without colours: the looks the terminal has, the looks chosen for the
+  // screen, and the look each cell in shown_ was drawn with.
+  unsigned char monoAvailable_ = 0;
+  MonoLooks monoLooks_;
+  std::vector<unsigned char> monoAttrs_;
+  std::vector<unsigned char> shownLook_;
   int cursorMode_ = -1;
 };
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/colors.hpp"
+#include "app/mono_looks.hpp"
 #include "app/oem_glyphs.hpp"
 
 namespace {
@@ -36,7 +37,9 @@ const AttrCase kAttrs[] = {
     {0x4E, 8, 3, 1, true, false},
     {0x9C, 8, 1, 4, true, false},  // bright background loses intensity
     {0x07, 8, 7, 0, false, false},
-    {0x70, 0, -1, -1, false, true},  // monochrome: coloured background reversed
+    {0x70, 0, -1, -1, false, true},  // monochrome: a lighter background reversed
+    {0x30, 0, -1, -1, false, true},
+    {0x1F, 0, -1, -1, true, false},  // white on blue: light on dark, bright
     {0x0F, 0, -1, -1, true, false},
     {0x07, 0, -1, -1, false, false},
 };
@@ -132,6 +135,34 @@ TEST(ColorPairs, RandomScreensWithinThePairs) {
   EXPECT_FALSE(full.Show(3, 4, 0));
   EXPECT_TRUE(full.Show(2, 4, 0));  // 3 on 0 left the screen: its pair serves
   EXPECT_TRUE(full.Consistent());
+}
+
+// Without colours: a row of the text editor with the match of
+// (\w+)@(\w)(\w+) (whole match 01, groups F1 E2 D3), a row of the 16
+// default group colours side by side, a row of the dialog.
+TEST(MonoLooks, TheMatchAndEachGroupStandOut) {
+  const int width = 18;
+  std::vector<unsigned char> attrs = {0x70, 0x30, 0xF1, 0xF1, 0x01, 0xE2, 0xD3};
+  attrs.resize(size_t(width) - 1, 0x30);
+  attrs.insert(attrs.end(), {0x70, 0x30});
+  for (int i = 0, c = 0; i < 16; ++i, c = (16 - i) * 16 + i)
+    attrs.push_back((unsigned char)(c >> 4 == (c & 15) ? c + 1 : c));  // repaired as settings do
+  attrs.push_back(0x30);
+  attrs.resize(size_t(width) * 3, 0x70);
+  const unsigned char all = app::kLookReverse | app::kLookBold | app::kLookUnderline;
+  for (unsigned char available : {all, (unsigned char)(app::kLookReverse | app::kLookUnderline)}) {
+    app::MonoLooks looks;
+    looks.Choose(attrs, width, available);
+    EXPECT_EQ(looks.Of(0x70), app::kLookReverse);
+    for (size_t i = 0; i + 1 < attrs.size(); ++i) {
+      EXPECT_EQ(looks.Of(attrs[i]) & ~available, 0);
+      if (attrs[i] != attrs[i + 1] && (i + 1) % size_t(width) != 0) {
+        EXPECT_NE(looks.Of(attrs[i]), looks.Of(attrs[i + 1])) << int(available) << " at " << i;
+      }
+    }
+    for (size_t i = 2; i < 7; ++i) EXPECT_NE(looks.Of(attrs[i]), looks.Of(0x30)) << i;
+    EXPECT_NE(looks.Of(0xE2), looks.Of(0x01));  // inside the match, not only beside it
+  }
 }
 
 TEST(Colors, SwapIsItsOwnInverse) {

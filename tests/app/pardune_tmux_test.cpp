@@ -6,12 +6,14 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
 #include <thread>
 
 #include "run_program.hpp"
+#include "support/golden.hpp"
 
 namespace {
 
@@ -298,6 +300,38 @@ TEST_P(TmuxEditors, EditingAsAUserDoes) {
 INSTANTIATE_TEST_SUITE_P(Terminals, TmuxEditors,
                          testing::Values("xterm-256color", "screen-256color", "tmux-256color",
                                          "linux"));
+
+class TmuxLooks : public Tmux, public testing::WithParamInterface<const char *> {};
+
+// The row of the match as each terminal type shows it, with the escape
+// sequences tmux keeps for it (\e[7m reverse, 4 underline, 1 bold, 3x/4x
+// colours). Without colours (vt100) the match stands out from the text, and
+// each group from the next one and from the match around it.
+TEST_P(TmuxLooks, TheMatchAndItsGroupsStayVisible) {
+  WriteFile(dir_ + "/notes.txt", "mail alice@example.com today\n");
+  Start(std::string("TERM=") + GetParam() + " PARDUNE_REGISTRY='" + dir_ + "/registry.reg' '" +
+        kPardune + "' notes.txt");
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Pos: 1:1") != std::string::npos; }));
+  SendKeys({"M-l", "Tab"});
+  Tmux_({"send-keys", "-l", "(\\w+)@(\\w)(\\w+)"});
+  ASSERT_TRUE(WaitFor([&] { return Capture().find("Match at 6:1") != std::string::npos; }))
+      << Capture();
+  std::string row = Tmux_({"capture-pane", "-p", "-e"}).out;
+  row = row.substr(row.rfind('\n', row.find("mail")) + 1);
+  row = row.substr(0, row.find('\n'));
+  for (size_t at = row.find('\x1b'); at != std::string::npos; at = row.find('\x1b', at))
+    row.replace(at, 1, "\\e");
+  test_support::ExpectGolden(
+      APP_GOLDEN_DIR, std::string("looks-") + GetParam(),
+      "TERM=" + std::string(GetParam()) + " (\\w+)@(\\w)(\\w+)\n" + row + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Terminals, TmuxLooks, testing::Values("vt100", "xterm"),
+                         [](const testing::TestParamInfo<const char *> &info) {
+                           std::string name = info.param;
+                           name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
+                           return name;
+                         });
 
 TEST_F(Tmux, BadInputLeavesTheTerminalAlone) {
   Start("'" + kPardune + "' --codepage 1 2> err");

@@ -160,10 +160,15 @@ TEST_F(TerminalInput, ClosedTerminalEndsInput) {
   EXPECT_EQ(backend_->Wait().kind, farhost::InputEvent::Quit);
 }
 
+// Alt keys: the terminal's setting is saved, ESC-prefixed Alt asked for,
+// and the saved setting put back at the end.
 TEST_F(TerminalInput, ModesOnAtOpenAndOffAtClose) {
-  EXPECT_TRUE(Received("\x1b[?1000h\x1b[?1006h\x1b[?2004h"));
+  EXPECT_TRUE(Received("\x1b[?1000h\x1b[?1006h\x1b[?2004h\x1b[?1036;1039s\x1b[?1036;1039h"));
+  Type("\x1bl\xc3\xac");  // Alt+L, then an ì typed as itself
+  EXPECT_EQ(backend_->Wait().key, DWORD(KEY_ALT | 'L'));
+  EXPECT_EQ(backend_->Wait().key, DWORD(0x8D));  // ì in code page 437
   backend_->Close();
-  EXPECT_TRUE(Received("\x1b[?2004l\x1b[?1006l\x1b[?1000l"));
+  EXPECT_TRUE(Received("\x1b[?2004l\x1b[?1006l\x1b[?1000l\x1b[?1036;1039r"));
   EXPECT_EQ(backend_->Wait().kind, farhost::InputEvent::Quit);
 }
 

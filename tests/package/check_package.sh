@@ -3,9 +3,9 @@
 # dependencies, its files, the unpacked pardune running a small script from a
 # scratch folder (module, help and texts found through the per-user folder,
 # nothing written to the installed one, the hang log in the user's folder),
-# apt accepting it, the manual page
+# apt and lintian accepting it, its copyright file stating LICENSE, the manual page
 # rendering without warnings and agreeing with --help and --version. The zip
-# for FAR users: its three files.
+# for FAR users: its four files.
 # Usage: tests/package/check_package.sh DEB [ZIP]
 # Prints one line per check and "N passed, N failed"; fails when any failed.
 set -uo pipefail
@@ -94,6 +94,21 @@ logs_in_the_users_folder() {
 }
 check "the hang log goes to ~/.local/state/pardune" logs_in_the_users_folder
 
+lintian_accepts() {
+  local out
+  out=$(lintian --allow-root --fail-on error,warning "$deb" 2>&1) && [ -z "$out" ] ||
+    { echo "${out:-lintian failed}"; return 1; }
+}
+check "lintian prints nothing" lintian_accepts
+
+licensed() {  # LICENSE's holder and text, blank lines as " ."
+  diff <(sed -n 's/^Copyright (c) /Copyright: /p; /^Permission/,$s/^\(.\)/ \1/p; s/^$/ ./p' \
+           "$source_dir/LICENSE" | sed '1,/^ Perm/{/^ \.$/d}') \
+       <(sed -n '/^Copyright: /p; /^ Permission/,$p' "$root/usr/share/doc/pardune/copyright") &&
+    grep -qx 'License: Expat' "$root/usr/share/doc/pardune/copyright"  # the MIT licence
+}
+check "the copyright file states the MIT licence of LICENSE" licensed
+
 man_renders() {
   local warnings
   warnings=$(MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/pardune.1.gz" 2>&1 >/dev/null)
@@ -126,10 +141,10 @@ if [ -n "$zip" ]; then
   zip_files() {
     local list
     list=$(unzip -Z1 "$zip" | grep -v '/$' | sort | tr '\n' ' ')
-    [ "$list" = "Pardune/Pardune-Install.txt Pardune/Pardune.hlf Pardune/Pardune.kmx " ] ||
+    [ "$list" = "Pardune/LICENSE.txt Pardune/Pardune-Install.txt Pardune/Pardune.hlf Pardune/Pardune.kmx " ] ||
       { echo "the zip holds: $list"; return 1; }
     local text
-    for text in Pardune-Install.txt Pardune.hlf; do
+    for text in Pardune-Install.txt Pardune.hlf LICENSE.txt; do
       [ "$(unzip -p "$zip" "Pardune/$text" | grep -vc $'\r$')" = 0 ] ||
         { echo "$text has lines without Windows line ends"; return 1; }
     done
@@ -137,7 +152,7 @@ if [ -n "$zip" ]; then
     file -b "$scratch/Pardune.kmx" | grep -q '^PE32 executable (DLL).*Intel 80386' ||
       { echo "Pardune.kmx is not a 32-bit Windows DLL: $(file -b "$scratch/Pardune.kmx")"; return 1; }
   }
-  check "zip for FAR users: Pardune.kmx, its help, where to put them" zip_files
+  check "zip for FAR users: Pardune.kmx, its help, where to put them, the licence" zip_files
 fi
 
 echo "package: $passed passed, $failed failed"
