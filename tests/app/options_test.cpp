@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "app/options.hpp"
@@ -74,3 +75,22 @@ TEST(Options, ValuesLandInTheirFields) {
 }
 
 }  // namespace
+
+TEST(Options, CyrillicLocalesTake866) {
+  const std::pair<const char *, int> cases[] = {
+      {"ru_RU.UTF-8", 866},
+      {"uk_UA", 866},
+      {"be_BY.UTF-8@latin", 437},
+      {"sr_RS@latin", 437},
+      {"sr_RS", 866},
+      {"uz_UZ.UTF-8@cyrillic", 866},
+      {"bg", 866},
+      {"en_US.UTF-8", 437},
+      {"C.UTF-8", 437},
+      {"russian", 437},
+      {"", 437},
+      {nullptr, 437},
+  };
+  for (const auto &[locale, codePage] : cases)
+    EXPECT_EQ(app::LocaleCodePage(locale), codePage) << (locale ? locale : "(none)");
+}

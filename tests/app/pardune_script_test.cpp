@@ -18,7 +18,7 @@ class ScriptProgram : public testing::Test {
     WriteFile(dir_ + "/s.txt", script);
     args.insert(args.begin(), {"--script", dir_ + "/s.txt"});
     return RunProgram("/usr/bin/env", [&] {
-      std::vector<std::string> all = {"XDG_RUNTIME_DIR=" + dir_,
+      std::vector<std::string> all = {"LC_ALL=C.UTF-8", "XDG_RUNTIME_DIR=" + dir_,
                                       "PARDUNE_REGISTRY=" + dir_ + "/r.reg", kPardune};
       all.insert(all.end(), args.begin(), args.end());
       return all;
@@ -66,6 +66,39 @@ TEST_F(ScriptProgram, ResizeRedrawsAndTooSmallSaysSo) {
   EXPECT_NE(small.find("too small"), std::string::npos) << small;
   EXPECT_EQ(small.find("Pos:"), std::string::npos) << small;
   EXPECT_NE(large.find("Pos: 1:1(of 1)"), std::string::npos) << large;
+}
+
+// A UTF-8 file comes in the code page; in a Cyrillic locale that is 866,
+// where 437 has no letter for it.
+TEST_F(ScriptProgram, Utf8FileInTheLocalesCodePage) {
+  WriteFile(dir_ + "/ru.txt",
+            "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80\n");
+  WriteFile(dir_ + "/s.txt", "key Alt+L\nscreen\n");
+  auto run = [&](const std::string &locale, const std::string &codePage) {
+    std::vector<std::string> args = {"-u",
+                                     "LC_ALL",
+                                     "-u",
+                                     "LC_CTYPE",
+                                     "LANG=" + locale,
+                                     "XDG_RUNTIME_DIR=" + dir_,
+                                     "PARDUNE_REGISTRY=" + dir_ + "/r.reg",
+                                     kPardune,
+                                     "--script",
+                                     dir_ + "/s.txt"};
+    if (!codePage.empty()) args.insert(args.end(), {"--codepage", codePage});
+    args.push_back(dir_ + "/ru.txt");
+    return RunProgram("/usr/bin/env", args);
+  };
+  ProgramResult russian = run("ru_RU.UTF-8", "");
+  EXPECT_EQ(russian.status, 0) << russian.err;
+  EXPECT_NE(
+      russian.out.find(
+          "Paste   \xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82, \xD0\xBC\xD0\xB8\xD1\x80 "),
+      std::string::npos)
+      << russian.out;
+  ProgramResult western = run("ru_RU.UTF-8", "437");
+  EXPECT_NE(western.out.find("Paste   ??????, ??? "), std::string::npos) << western.out;
+  EXPECT_EQ(run("de_DE.UTF-8", "").out, western.out);
 }
 
 TEST_F(ScriptProgram, CodePage866ShowsCyrillicFrames) {

@@ -305,3 +305,26 @@ TEST_F(HostEditorTest, CommandLinePositionsPastTheEndAreRefused) {
   EditorInfo info;
   EXPECT_EQ(HostEditorControl(ECTL_GETINFO, &info), 0);
 }
+
+TEST_F(HostEditorTest, PositionsInAUtf8FileCountCharacters) {
+#ifdef _WIN32
+  if (GetOEMCP() != 437) GTEST_SKIP() << "the system's OEM code page is not 437";
+#else
+  WinportSetOemCodePage(437);
+#endif
+  HostEditorOptions options;
+  ASSERT_TRUE(farhost::ParseCursorOption("2,7", &options));
+  ASSERT_TRUE(farhost::ParseBlockOption("stream,2,4,2,6", &options));
+  Open(
+      "\xEF\xBB\xBF\xE2\x80\x9C"
+      "first\xE2\x80\x9D\nCaf\xC3\xA9 na\xC3\xAFve\n",
+      options);
+  EXPECT_EQ(GetLine(0).text, "\"first\"");
+  Line second = GetLine(1);
+  EXPECT_EQ(second.text,
+            "Caf\x82 na\x8B"
+            "ve");
+  EXPECT_EQ(second.selStart, 3);  // the block is "é "
+  EXPECT_EQ(second.selEnd, 5);
+  EXPECT_EQ(Info().CurPos, 6);  // on the ï
+}
