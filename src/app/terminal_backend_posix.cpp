@@ -13,6 +13,7 @@
 #include "app/desktop_clipboard.hpp"
 #include "app/key_decoder.hpp"
 #include "app/terminal_guard.hpp"
+#include "app/terminal_type.hpp"
 
 namespace app {
 namespace {
@@ -65,6 +66,7 @@ std::unique_ptr<TerminalBackend> TerminalBackend::Open(FILE *in, FILE *out, int 
     *error = "cannot read the terminal settings";
     return nullptr;
   }
+  if (!UsableTerminalType(outFd, error)) return nullptr;
   std::unique_ptr<TerminalBackend> backend(new TerminalBackend(codePage));
   backend->in_ = inFd;
   backend->out_ = outFd;
