@@ -82,7 +82,8 @@ const char *UsageText() {
          "$XDG_STATE_HOME/pardune (default ~/.local/state/pardune).\n"
          "\n"
          "Exit status: 0 done; 1 the module refused to run; 2 bad command line, file,\n"
-         "script, module, per-user folder or terminal; 128+N ended by signal N.\n"
+         "script, module, per-user folder or terminal; 3 out of memory (or another\n"
+         "failure, named on standard error); 128+N ended by signal N.\n"
          "More in pardune(1).\n";
 }
 
