@@ -83,6 +83,7 @@ void Selection(const Editor &e, int line, int *selStart, int *selEnd) {
   }
 }
 
+// The text handed out ends with a zero until the next ECTL_GETSTRING.
 int GetString(Editor &e, EditorGetString *record) {
   int line = record->StringNumber == -1 ? e.curLine : record->StringNumber;
   if (line < 0 || line >= e.Total()) return 0;
