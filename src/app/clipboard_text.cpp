@@ -58,4 +58,20 @@ bool PutClipboardText(const std::string &utf8) {
   return ok;
 }
 
+size_t Utf8Prefix(const char *text, size_t size, size_t characters) {
+  size_t at = 0;
+  for (size_t counted = 0; at < size; ++at) {
+    const bool continuation = (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    if (!continuation && counted++ == characters) break;
+  }
+  return at;
+}
+
+bool BoundPasteText(std::string *utf8) {
+  const size_t end = Utf8Prefix(utf8->data(), utf8->size(), kLargestPaste);
+  if (end == utf8->size()) return false;
+  utf8->resize(end);
+  return true;
+}
+
 }  // namespace app

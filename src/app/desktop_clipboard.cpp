@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -23,7 +24,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const int kPullMs = 500;
-const size_t kLargestPull = 16u << 20;
+// Enough bytes for kLargestPaste characters of UTF-8 (four bytes at most).
+const size_t kLargestPull = 4 * kLargestPaste;
 const size_t kLargestOsc52 = 1u << 20;  // terminals drop longer sequences anyway
 
 struct Command {
@@ -124,7 +126,8 @@ void RunDetached(Command &command, const std::string &text) {
   }
 }
 
-// The command's standard output, if it ends well within kPullMs.
+// The command's standard output, if it ends well within kPullMs; of a
+// longer one the first kLargestPull bytes, and the command is stopped.
 bool RunAndRead(Command &command, std::string *output) {
   std::vector<char *> argv = Argv(command);
   int from[2];
@@ -146,12 +149,12 @@ bool RunAndRead(Command &command, std::string *output) {
   output->clear();
   bool ended = false;
   char chunk[65536];
-  while (!ended && output->size() <= kLargestPull) {
+  while (!ended && output->size() < kLargestPull) {
     pollfd p = {from[0], POLLIN, 0};
     int ready = poll(&p, 1, left());
     if (ready < 0 && errno == EINTR) continue;
     if (ready <= 0) break;
-    ssize_t n = read(from[0], chunk, sizeof chunk);
+    ssize_t n = read(from[0], chunk, std::min(sizeof chunk, kLargestPull - output->size()));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
       ended = n == 0;
@@ -159,6 +162,12 @@ bool RunAndRead(Command &command, std::string *output) {
       output->append(chunk, size_t(n));
   }
   close(from[0]);
+  if (!ended && output->size() >= kLargestPull) {  // all a paste can take
+    kill(child, SIGKILL);
+    while (waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    return true;
+  }
 
   int status = 0;
   pid_t done = 0;
@@ -243,6 +252,7 @@ void DesktopClipboardBeforeEvent(const farhost::InputEvent &event) {
   std::string text;
   if (!RunAndRead(bridge.paste, &text)) return;
   text = WithLineFeeds(text);
+  BoundPasteText(&text);
   if (bridge.desktopKnown && text == bridge.desktop) return;
   bridge.desktop = text;
   bridge.desktopKnown = true;

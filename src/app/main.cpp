@@ -11,9 +11,12 @@
 #include "app/terminal_backend.hpp"
 #include "app/terminal_guard.hpp"
 #include "farhost/backend.hpp"
+#include "farhost/failure.hpp"
 #include "farhost/farhost.hpp"
 
-int main(int argc, char **argv) {
+namespace {
+
+int RunPardune(int argc, char **argv) {
   app::Options options;
   std::string error;
   if (!app::ParseOptions(argc, argv, &options, &error)) return app::Fail(error);
@@ -71,12 +74,26 @@ int main(int argc, char **argv) {
 
   farhost::SetBackend(nullptr);
   if (terminal) terminal->Close();
+  const char *failure = farhost::Failure();
+  if (failure) app::Failed(failure);
   if (script && script->UnusedLine())
     fprintf(stderr, "pardune: %s: the program ended before line %d\n", options.script.c_str(),
             script->UnusedLine());
   backend.reset();
   app::UnloadModule(&module);
   fflush(stdout);
+  if (failure) return app::kFailed;
   if (int sig = app::QuitSignal()) return 128 + sig;
   return runResult ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  try {
+    return RunPardune(argc, argv);
+  } catch (...) {  // outside the dialogs; the terminal is restored by now
+    farhost::NoteFailure();
+    return app::Failed(farhost::Failure());
+  }
 }

@@ -1,6 +1,7 @@
 #include "app/options.hpp"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace app {
@@ -31,7 +32,33 @@ bool ValidLanguage(const std::string &lang) {
   return true;
 }
 
+// Languages written in Cyrillic, whose DOS and Windows console code page is
+// 866 (or, for Serbian, a page 866 stands in for best).
+const char *const kCyrillicLanguages[] = {"ba", "be", "bg", "ce",  "cv", "kk", "ky", "mk",
+                                          "mn", "os", "ru", "sah", "sr", "tg", "tt", "uk"};
+
 }  // namespace
+
+int LocaleCodePage(const char *locale) {
+  if (!locale) return 437;
+  std::string name = locale;
+  size_t at = name.find('@');
+  std::string modifier = at == std::string::npos ? "" : name.substr(at + 1);
+  if (modifier == "cyrillic") return 866;
+  if (modifier == "latin") return 437;
+  std::string language = name.substr(0, name.find_first_of("_.@"));
+  for (const char *cyrillic : kCyrillicLanguages)
+    if (language == cyrillic) return 866;
+  return 437;
+}
+
+const char *CharacterLocale() {
+  for (const char *variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char *value = std::getenv(variable);
+    if (value && *value) return value;
+  }
+  return "";
+}
 
 const char *UsageText() {
   return "Usage: pardune [OPTIONS] [FILE]\n"
@@ -46,7 +73,8 @@ const char *UsageText() {
          "\n"
          "  --lang L             language of the texts (Pardune.L.lng; default $PARDUNE_LANG\n"
          "                       or English)\n"
-         "  --codepage 437|866   OEM code page of the texts (default 437)\n"
+         "  --codepage 437|866   OEM code page of the texts (default 866 in a Cyrillic\n"
+         "                       locale, else 437)\n"
          "  --script SCRIPT      run headless: keys from SCRIPT, screens to standard output\n"
          "  --size COLSxROWS     screen size with --script (default 80x25)\n"
          "  --cursor LINE,COL    editor cursor in FILE (1-based)\n"
@@ -59,7 +87,8 @@ const char *UsageText() {
          "$XDG_STATE_HOME/pardune (default ~/.local/state/pardune).\n"
          "\n"
          "Exit status: 0 done; 1 the module refused to run; 2 bad command line, file,\n"
-         "script, module or per-user folder; 128+N ended by signal N.\n"
+         "script, module, per-user folder or terminal; 3 out of memory (or another\n"
+         "failure, named on standard error); 128+N ended by signal N.\n"
          "More in pardune(1).\n";
 }
 
@@ -160,6 +189,9 @@ bool ParseOptions(int argc, const char *const *argv, Options *options, std::stri
     }
   }
   if (options->help || options->version) return true;
+#ifndef _WIN32
+  if (!seen[1]) options->codePage = LocaleCodePage(CharacterLocale());
+#endif
   if (options->columns && options->script.empty()) {
     *error = "--size works only with --script (the terminal sets the size)";
     return false;

@@ -6,8 +6,8 @@
 namespace app {
 
 struct Options {
-  std::string lang;  // empty: $PARDUNE_LANG or English
-  int codePage = 437;
+  std::string lang;    // empty: $PARDUNE_LANG or English
+  int codePage = 437;  // without --codepage: LocaleCodePage of the user's locale
   std::string script;  // --script FILE: headless
   int columns = 0;     // --size, 0 when not given
   int rows = 0;
@@ -24,5 +24,12 @@ struct Options {
 bool ParseOptions(int argc, const char *const *argv, Options *options, std::string *error);
 
 const char *UsageText();
+
+// The OEM code page that suits a locale name such as "ru_RU.UTF-8": 866 for
+// a language written in Cyrillic (or a "@cyrillic" locale), else 437.
+int LocaleCodePage(const char *locale);
+// The locale that decides how characters are taken: $LC_ALL, else
+// $LC_CTYPE, else $LANG ("" when none is set).
+const char *CharacterLocale();
 
 }  // namespace app

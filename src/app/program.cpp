@@ -71,6 +71,11 @@ int Fail(const std::string &message) {
   return kBadInput;
 }
 
+int Failed(const char *what) {
+  fprintf(stderr, "pardune: %s\n", what ? what : "failed");
+  return kFailed;
+}
+
 bool ShowUsageOrVersion(const Options &options) {
   if (options.help) fputs(UsageText(), stdout);
   if (options.version && !options.help) printf("pardune %s\n", PARDUNE_VERSION);

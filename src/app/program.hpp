@@ -14,9 +14,13 @@
 namespace app {
 
 constexpr int kBadInput = 2;
+constexpr int kFailed = 3;
 
 // Prints "pardune: MESSAGE" on stderr and gives kBadInput.
 int Fail(const std::string &message);
+// A failure of the program itself, such as running out of memory: prints
+// "pardune: WHAT" on stderr (once the terminal is restored) and gives kFailed.
+int Failed(const char *what);
 
 // --help and --version: prints the text and gives true when one was asked for.
 bool ShowUsageOrVersion(const Options &options);

@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "app/clipboard_text.hpp"
 #include "app/key_names.hpp"
 #include "app/oem_glyphs.hpp"
 
@@ -173,6 +174,7 @@ bool ParseScript(std::string_view script, int codePage, std::vector<ScriptComman
       cmd.kind = word == "paste" ? ScriptCommand::Paste : ScriptCommand::Clipboard;
       std::string why;
       if (!UnescapeText(rest, &cmd.text, &why)) return fail(why);
+      BoundPasteText(&cmd.text);  // as much as a paste from outside brings
       commands->push_back(cmd);
     } else if (word == "click") {
       if (args.size() < 2 || args.size() > 3) return fail("click needs X Y and an optional button");

@@ -13,6 +13,7 @@
 #include "app/oem_glyphs.hpp"
 #include "app/program.hpp"
 #include "app/script_backend.hpp"
+#include "farhost/failure.hpp"
 #include "farhost/farhost.hpp"
 
 namespace {
@@ -126,5 +127,6 @@ int main(int argc, char **argv) {
             script.UnusedLine());
   app::UnloadModule(&module);
   fflush(stdout);
+  if (const char *failure = farhost::Failure()) return app::Failed(failure);
   return runResult ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "app/bracketed_paste.hpp"
 #include "app/terminal_view.hpp"
 #include "farhost/backend.hpp"
 
@@ -41,6 +42,8 @@ class TerminalBackend : public farhost::Backend {
   std::unique_ptr<TerminalView> view_;
   int wake_[2] = {-1, -1};
   std::string input_;
+  BracketedPaste paste_;
+  bool pasting_ = false;  // inside a bracketed paste: its bytes go to paste_
   std::deque<farhost::InputEvent> pending_;
   bool console_ = false;  // the Linux console: modifiers are asked for
   bool inputEnded_ = false;

@@ -10,9 +10,12 @@
 
 #include <cerrno>
 
+#include "app/bracketed_paste.hpp"
+#include "app/clipboard_text.hpp"
 #include "app/desktop_clipboard.hpp"
 #include "app/key_decoder.hpp"
 #include "app/terminal_guard.hpp"
+#include "app/terminal_type.hpp"
 
 namespace app {
 namespace {
@@ -71,6 +74,7 @@ std::unique_ptr<TerminalBackend> TerminalBackend::Open(FILE *in, FILE *out, int 
     *error = "cannot read the terminal settings";
     return nullptr;
   }
+  if (!UsableTerminalType(outFd, error)) return nullptr;
   std::unique_ptr<TerminalBackend> backend(new TerminalBackend(codePage));
   backend->in_ = inFd;
   backend->out_ = outFd;
@@ -155,7 +159,25 @@ bool TerminalBackend::ReadInput(int timeoutMs) {
 }
 
 bool TerminalBackend::NextDecoded(bool final, farhost::InputEvent *event, bool *fromPaste) {
-  while (!input_.empty()) {
+  while (pasting_ || !input_.empty()) {
+    if (pasting_) {
+      // The text goes to the clipboard; the focused item pastes it. The
+      // desktop's clipboard is not asked again: a middle-click paste
+      // carries the selection, not the clipboard.
+      input_.erase(0, paste_.Feed(input_));
+      if (!paste_.Ended() && !final) return false;
+      pasting_ = false;
+      DesktopClipboardPasted(NormalizeNewlines(paste_.Take()));
+      event->kind = farhost::InputEvent::Key;
+      event->key = KEY_SHIFT | KEY_INS;
+      *fromPaste = true;
+      return true;
+    }
+    if (input_.compare(0, BracketedPaste::kStart.size(), BracketedPaste::kStart) == 0) {
+      input_.erase(0, BracketedPaste::kStart.size());
+      pasting_ = true;
+      continue;
+    }
     DecodedInput in = DecodeInput(input_, final, codePage_);
     if (in.kind == DecodedInput::Incomplete) return false;
     input_.erase(0, in.length);
@@ -174,10 +196,8 @@ bool TerminalBackend::NextDecoded(bool final, farhost::InputEvent *event, bool *
         event->y = in.y;
         event->button = in.button;
         return true;
-      case DecodedInput::Paste:
-        // The text goes to the clipboard; the focused item pastes it. The
-        // desktop's clipboard is not asked again: a middle-click paste
-        // carries the selection, not the clipboard.
+      case DecodedInput::Paste:  // after an ESC: the paste came whole
+        BoundPasteText(&in.paste);
         DesktopClipboardPasted(NormalizeNewlines(in.paste));
         event->kind = farhost::InputEvent::Key;
         event->key = KEY_SHIFT | KEY_INS;
@@ -219,13 +239,13 @@ farhost::InputEvent TerminalBackend::Wait() {
     }
     bool fromPaste = false;
     if (NextDecoded(false, &event, &fromPaste)) return Deliver(event, fromPaste);
-    if (input_.empty()) {
+    if (input_.empty() && !pasting_) {
       ReadInput(-1);
       continue;
     }
     // Something incomplete waits: a little longer for an escape sequence,
     // much longer inside a paste.
-    bool inPaste = DecodeInput(input_, false, codePage_).inPaste;
+    bool inPaste = pasting_ || DecodeInput(input_, false, codePage_).inPaste;
     if (!ReadInput(inPaste ? kPasteDelayMs : kEscDelayMs) && NextDecoded(true, &event, &fromPaste))
       return Deliver(event, fromPaste);
   }

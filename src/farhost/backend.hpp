@@ -45,6 +45,8 @@ Backend *CurrentBackend();
 InputEvent NextInput();
 bool InputEnded();
 void ResetInputEnded();
+// Ends the input now, as a Quit from the backend would.
+void EndInput();
 // Shows the process-wide screen on the current backend.
 void ShowScreen();
 

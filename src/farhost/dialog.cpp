@@ -59,6 +59,11 @@ void Dialog::Place() {
   rect_.y2 = rect_.y1 + height - 1;
 }
 
+void Dialog::MinimumScreen(int *columns, int *rows) const {
+  *columns = reqX1_ == -1 ? reqX2_ : reqX2_ + 1;
+  *rows = reqY1_ == -1 ? reqY2_ : reqY2_ + 1;
+}
+
 bool Dialog::IsEdit(int i) const {
   if (!ValidItem(i)) return false;
   int type = items_[i].rec.Type;

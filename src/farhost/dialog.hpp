@@ -39,6 +39,8 @@ class Dialog : public Window {
   int Focus() const { return focus_; }
 
   void Place() override;
+  // A centred dialog needs its own size; one at a given place, its corner.
+  void MinimumScreen(int *columns, int *rows) const override;
   void Paint() override;
 
  private:

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "farhost/failure.hpp"
 #include "farhost/help.hpp"
 #include "farhost/message.hpp"
 #include "farhost/palette.hpp"
@@ -302,7 +303,8 @@ BOOL ShowHelpFile(const char *moduleName, const char *topicName, DWORD flags) {
 BOOL WINAPI ShowHelp(const char *moduleName, const char *topic, DWORD flags) {
   try {
     return ShowHelpFile(moduleName, topic, flags);
-  } catch (...) {  // out of memory
+  } catch (...) {  // out of memory: the program ends
+    NoteFailure();
     return FALSE;
   }
 }

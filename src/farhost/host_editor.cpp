@@ -35,24 +35,24 @@ struct Editor {
   int windowHeight = 23;
   Block block;
 
-  int Total() const { return int(text.lines.size()); }
+  int Total() const { return text.LineCount(); }
 };
 
 std::unique_ptr<Editor> current;
 int lastId = 0;
 
-int TabColumn(const std::string &line, int pos) {
+int TabColumn(const EditorText::Line &line, int pos) {
   int column = 0;
   for (int i = 0; i < pos; ++i)
     column =
-        i < int(line.size()) && line[i] == '\t' ? (column / kTabSize + 1) * kTabSize : column + 1;
+        i < line.length && line.text[i] == '\t' ? (column / kTabSize + 1) * kTabSize : column + 1;
   return column;
 }
 
-int RealPos(const std::string &line, int tabColumn) {
+int RealPos(const EditorText::Line &line, int tabColumn) {
   int column = 0, pos = 0;
   while (column < tabColumn) {
-    column = pos < int(line.size()) && line[pos] == '\t' ? (column / kTabSize + 1) * kTabSize
+    column = pos < line.length && line.text[pos] == '\t' ? (column / kTabSize + 1) * kTabSize
                                                          : column + 1;
     if (column > tabColumn) break;
     ++pos;
@@ -64,7 +64,7 @@ void KeepCursorVisible(Editor &e) {
   if (e.curLine < e.topLine) e.topLine = e.curLine;
   if (e.curLine >= e.topLine + e.windowHeight) e.topLine = e.curLine - e.windowHeight + 1;
   e.topLine = std::max(0, std::min(e.topLine, e.Total() - 1));
-  int column = TabColumn(e.text.lines[e.curLine], e.curPos);
+  int column = TabColumn(e.text.View(e.curLine), e.curPos);
   if (column < e.leftPos) e.leftPos = column;
   if (column >= e.leftPos + e.windowWidth) e.leftPos = column - e.windowWidth + 1;
 }
@@ -83,18 +83,19 @@ void Selection(const Editor &e, int line, int *selStart, int *selEnd) {
   }
 }
 
+// The text handed out ends with a zero until the next ECTL_GETSTRING.
 int GetString(Editor &e, EditorGetString *record) {
   int line = record->StringNumber == -1 ? e.curLine : record->StringNumber;
   if (line < 0 || line >= e.Total()) return 0;
-  const std::string &text = e.text.lines[line];
-  record->StringText = text.c_str();
-  record->StringEOL = e.text.breaks[line];
-  record->StringLength = int(text.size());
+  EditorText::Line text = e.text.Get(line);
+  record->StringText = text.text;
+  record->StringEOL = text.lineBreak;
+  record->StringLength = text.length;
   Selection(e, line, &record->SelStart, &record->SelEnd);
   return 1;
 }
 
-int GetInfo(const Editor &e, EditorInfo *info) {
+int GetInfo(Editor &e, EditorInfo *info) {
   std::memset(info, 0, sizeof *info);
   info->EditorID = e.id;
   info->FileName = e.fileName.c_str();
@@ -103,7 +104,7 @@ int GetInfo(const Editor &e, EditorInfo *info) {
   info->TotalLines = e.Total();
   info->CurLine = e.curLine;
   info->CurPos = e.curPos;
-  info->CurTabPos = TabColumn(e.text.lines[e.curLine], e.curPos);
+  info->CurTabPos = TabColumn(e.text.View(e.curLine), e.curPos);
   info->TopScreenLine = e.topLine;
   info->LeftPos = e.leftPos;
   info->Overtype = e.overtype ? 1 : 0;
@@ -121,7 +122,7 @@ int SetPosition(Editor &e, const EditorSetPosition &p) {
   if (p.CurPos >= 0)
     e.curPos = p.CurPos;
   else if (p.CurTabPos >= 0)
-    e.curPos = RealPos(e.text.lines[e.curLine], p.CurTabPos);
+    e.curPos = RealPos(e.text.View(e.curLine), p.CurTabPos);
   if (p.TopScreenLine >= 0) e.topLine = std::min(p.TopScreenLine, e.Total() - 1);
   if (p.LeftPos >= 0) e.leftPos = p.LeftPos;
   if (p.Overtype >= 0) e.overtype = p.Overtype != 0;

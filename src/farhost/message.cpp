@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "farhost/dialog.hpp"
+#include "farhost/failure.hpp"
 #include "farhost/label.hpp"
 
 namespace farhost {
@@ -146,7 +147,8 @@ int WINAPI Message(int, DWORD flags, const char *, const char *const *items, int
                    int buttonsNumber) {
   try {
     return RunMessage(flags, items, itemsNumber, buttonsNumber);
-  } catch (...) {  // out of memory: no box, no choice
+  } catch (...) {  // out of memory: no box, no choice, the program ends
+    NoteFailure();
     return -1;
   }
 }

@@ -157,6 +157,9 @@ bool InputEnded() {
 void ResetInputEnded() {
   inputEnded = false;
 }
+void EndInput() {
+  inputEnded = true;
+}
 
 void ShowScreen() {
   CurrentBackend()->Show(TheScreen());

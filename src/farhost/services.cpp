@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "farhost/dialog.hpp"
+#include "farhost/failure.hpp"
 #include "farhost/farhost.hpp"
 #include "farhost/help.hpp"
 #include "farhost/host_editor.hpp"
@@ -19,7 +20,8 @@ int WINAPI DialogEx(int, int x1, int y1, int x2, int y2, const char *helpTopic,
   try {
     Dialog dialog(x1, y1, x2, y2, helpTopic, items, itemsNumber, dlgProc, param);
     return dialog.Run(items);
-  } catch (...) {  // out of memory: the dialog cannot run
+  } catch (...) {  // out of memory: the dialog cannot run, the program ends
+    NoteFailure();
     return -1;
   }
 }
@@ -29,6 +31,7 @@ LONG_PTR WINAPI SendDlgMessage(HANDLE dlg, int msg, int param1, LONG_PTR param2)
   try {
     return dialog ? dialog->Message(msg, param1, param2) : 0;
   } catch (...) {
+    NoteFailure();
     return 0;
   }
 }

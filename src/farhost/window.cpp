@@ -14,12 +14,14 @@ std::vector<Window *> &Stack() {
   return stack;
 }
 
-void ShowTooSmall(const Rect &need) {
+void ShowTooSmall(const Window &window) {
   Screen &screen = TheScreen();
   screen.Fill(0, 0, screen.Width() - 1, screen.Height() - 1, ' ', 0x07);
+  int columns = 0, rows = 0;
+  window.MinimumScreen(&columns, &rows);
   char size[64];
-  std::snprintf(size, sizeof size, "%dx%d needed, %dx%d now.", need.Width() + 2, need.Height() + 1,
-                screen.Width(), screen.Height());
+  std::snprintf(size, sizeof size, "%dx%d needed, %dx%d now.", columns, rows, screen.Width(),
+                screen.Height());
   std::string lines[3] = {"The screen is too small for this window:", size,
                           "Enlarge the terminal to go on."};
   if (int(lines[0].size()) > screen.Width()) lines[0] = "Screen too small";
@@ -40,6 +42,11 @@ Window::~Window() {
 bool Window::Fits() const {
   const Screen &screen = TheScreen();
   return rect_.x1 >= 0 && rect_.y1 >= 0 && rect_.x2 < screen.Width() && rect_.y2 < screen.Height();
+}
+
+void Window::MinimumScreen(int *columns, int *rows) const {
+  *columns = std::max(rect_.Width(), rect_.x2 + 1);
+  *rows = std::max(rect_.Height(), rect_.y2 + 1);
 }
 
 void Window::SaveUnder() {
@@ -98,7 +105,7 @@ void Window::PaintDetached() {
 
 InputEvent Window::WaitInput() {
   for (;;) {
-    if (!Fits()) ShowTooSmall(rect_);
+    if (!Fits()) ShowTooSmall(*this);
     InputEvent event = NextInput();
     switch (event.kind) {
       case InputEvent::Quit:

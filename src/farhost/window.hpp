@@ -30,8 +30,11 @@ class Window {
 
   const Rect &Area() const { return rect_; }
   bool Visible() const { return visible_; }
-  // The window and its shadow fit on the screen.
+  // The window fits on the screen (its shadow may fall off the edge).
   bool Fits() const;
+  // The smallest screen the window fits on: by default, one that reaches
+  // to its right and bottom edges as placed now.
+  virtual void MinimumScreen(int *columns, int *rows) const;
 
  protected:
   // Joins the stack: places, saves what lies under it, paints and shows.

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <far170/plugin.hpp>
 
+#include "app/bracketed_paste.hpp"
+#include "app/clipboard_text.hpp"
 #include "app/key_decoder.hpp"
 #include "app/key_names.hpp"
 
@@ -349,3 +351,20 @@ TEST_P(NameTable, ParsesKeyNames) {
 INSTANTIATE_TEST_SUITE_P(Names, NameTable, testing::ValuesIn(kNames));
 
 }  // namespace
+
+// Bytes of a paste in pieces of every size: the end marker is found across
+// any cut, bytes after it are left, and the text stops at the bound.
+TEST(BracketedPaste, EndFoundAcrossEveryCut) {
+  const std::string text = "a\x1b[201b\x1b[20\xC3\xA9", bytes = text + "\x1b[201~rest";
+  for (size_t piece = 1; piece <= bytes.size(); ++piece) {
+    app::BracketedPaste paste;
+    size_t used = 0;
+    for (size_t at = 0; at < bytes.size() && !paste.Ended(); at += piece)
+      used += paste.Feed(std::string_view(bytes).substr(at, piece));
+    EXPECT_EQ(bytes.substr(used), "rest") << piece;
+    EXPECT_EQ(paste.Take(), text) << piece;
+  }
+  app::BracketedPaste cut;  // its end never came
+  cut.Feed("\xC3\xA9" + std::string(app::kLargestPaste, 'z'));
+  EXPECT_EQ(cut.Take(), "\xC3\xA9" + std::string(app::kLargestPaste - 1, 'z'));
+}

@@ -74,3 +74,11 @@ TEST(Options, ValuesLandInTheirFields) {
 }
 
 }  // namespace
+
+TEST(Options, CyrillicLocalesTake866) {
+  for (const char *locale : {"ru_RU.UTF-8", "uk_UA", "sr_RS", "bg", "uz_UZ.UTF-8@cyrillic"})
+    EXPECT_EQ(app::LocaleCodePage(locale), 866) << locale;
+  for (const char *locale : {"sr_RS@latin", "en_US.UTF-8", "C", "russian", ""})
+    EXPECT_EQ(app::LocaleCodePage(locale), 437) << locale;
+  EXPECT_EQ(app::LocaleCodePage(nullptr), 437);
+}

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <algorithm>
+#include <filesystem>
 
 #include "run_program.hpp"
 
@@ -132,6 +133,35 @@ TEST_F(ModuleCopy, ModuleFromTheInstallFolder) {
 }  // namespace
 
 namespace {
+
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more than the limit
+// Under `ulimit -v 250000`: a terminal paste of 10 MB brings what the editors
+// can hold and the tester goes on; running out of memory in a dialog (F1
+// with a help file larger than the limit) is said, with a status of its own.
+TEST_F(ModuleCopy, APasteStaysSmallAndOutOfMemoryIsSaid) {
+  for (const char *file : {"Pardune.kmx", "Pardune.lng", "Pardune.hlf"})
+    ASSERT_TRUE(CopyFile(kBin + "/" + file, dir_ + "/" + file));
+  std::string lines;
+  while (lines.size() < (10u << 20)) lines += "The quick brown fox jumps over the lazy dog\\n";
+  WriteFile(dir_ + "/paste.txt", "paste " + lines + "\nscreen\n");
+  WriteFile(dir_ + "/help.txt", "key F1\nscreen\n");
+  auto run = [&](const std::string &script) {
+    return RunProgram("/bin/sh", {"-c", "ulimit -v 250000 && cd '" + dir_ +
+                                            "' && XDG_RUNTIME_DIR=. PARDUNE_REGISTRY=r.reg "
+                                            "PARDUNE_CLIPBOARD=clip ./pardune --script " +
+                                            script});
+  };
+  ProgramResult pasted = run("paste.txt");
+  EXPECT_EQ(pasted.status, 0) << pasted.err;
+  EXPECT_NE(pasted.out.find("(of 99)"), std::string::npos) << pasted.out;
+  EXPECT_LT(ReadFile(dir_ + "/clip").size(), 1u << 20);
+
+  std::filesystem::resize_file(dir_ + "/Pardune.hlf", 300u << 20);  // sparse
+  ProgramResult help = run("help.txt");
+  EXPECT_EQ(help.status, 3);
+  EXPECT_EQ(help.err.rfind("pardune: out of memory\n", 0), 0u) << help.err;
+}
+#endif
 
 TEST_F(ModuleCopy, LanguageFileFaultsAreNamedAndTheRestIsUsed) {
   ASSERT_TRUE(CopyFile(kBin + "/Pardune.kmx", dir_ + "/Pardune.kmx"));

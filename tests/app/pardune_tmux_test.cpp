@@ -341,4 +341,15 @@ TEST_F(Tmux, BadInputLeavesTheTerminalAlone) {
   ExpectRestored();
 }
 
+// A terminal that cannot move the cursor would show a blank screen.
+TEST_F(Tmux, TerminalWithoutCursorAddressingIsRefused) {
+  Start("TERM=dumb '" + kPardune + "' 2> err");
+  ASSERT_TRUE(WaitFor([&] { return Exists("status"); })) << Capture();
+  EXPECT_EQ(ReadFile(dir_ + "/status"), "2\n");
+  EXPECT_EQ(ReadFile(dir_ + "/err"),
+            "pardune: the terminal type 'dumb' cannot move the cursor (pardune needs a "
+            "full-screen terminal such as xterm, or --script)\n");
+  ExpectRestored();
+}
+
 }  // namespace

@@ -40,9 +40,10 @@ ScenarioRun RunScenarioIn(const std::string &dir, const std::string &script,
   RunProgram("/bin/sh", {"-c", "cp '" SCENARIO_DIR "'/files/* '" + dir + "'"});
   WriteFile(dir + "/s.scn", script);
   WriteFile(dir + "/r.reg", RegistryFile(settings));
-  ProgramResult r =
-      RunProgram("/bin/sh", {"-c", "cd '" + dir + "' && XDG_RUNTIME_DIR=. PARDUNE_REGISTRY=r.reg " +
-                                       "./pardune --script s.scn " + args});
+  ProgramResult r = RunProgram(
+      "/bin/sh",
+      {"-c", "cd '" + dir + "' && LC_ALL=C.UTF-8 XDG_RUNTIME_DIR=. PARDUNE_REGISTRY=r.reg " +
+                 "./pardune --script s.scn " + args});
   ScenarioRun run;
   run.status = r.status;
   run.out = r.out;

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/clipboard_text.hpp"
 #include "app/terminal_backend.hpp"
 
 namespace {
@@ -119,6 +120,23 @@ TEST_F(TerminalInput, PasteGoesToTheClipboardThenShiftIns) {
   HANDLE data = GetClipboardData(CF_TEXT);
   ASSERT_NE(data, nullptr);
   EXPECT_STREQ(static_cast<const char *>(GlobalLock(data)), "one\r\ntwo");
+  GlobalUnlock(data);
+  CloseClipboard();
+}
+
+// A paste of megabytes: what the editors can hold reaches the clipboard,
+// the rest is read and dropped, and the keys after it still arrive.
+TEST_F(TerminalInput, LargePasteKeepsWhatTheEditorsCanHold) {
+  std::thread writer([this] { Type("\x1b[200~" + std::string(2u << 20, 'p') + "\x1b[201~x"); });
+  farhost::InputEvent e = backend_->Wait();
+  EXPECT_EQ(e.key, DWORD(KEY_SHIFT | KEY_INS));
+  EXPECT_EQ(backend_->Wait().key, DWORD('x'));
+  writer.join();
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  HANDLE data = GetClipboardData(CF_TEXT);
+  ASSERT_NE(data, nullptr);
+  EXPECT_EQ(std::string(static_cast<const char *>(GlobalLock(data))),
+            std::string(app::kLargestPaste, 'p'));
   GlobalUnlock(data);
   CloseClipboard();
 }

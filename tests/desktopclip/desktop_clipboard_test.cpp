@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "app/clipboard_text.hpp"
 #include "app/desktop_clipboard.hpp"
 #include "far170/plugin.hpp"
 #include "host/clipboard.hpp"
@@ -222,6 +223,14 @@ TEST_F(DesktopClipboardTest, HangingPasteToolIsCutShort) {
   app::DesktopClipboardBeforeEvent(Key(KEY_CTRL | 'V'));
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500));
   EXPECT_EQ(Paste(), "kept");
+  EXPECT_TRUE(NoChildLeft());
+}
+
+TEST_F(DesktopClipboardTest, LargeDesktopTextIsCutToWhatAPasteTakes) {
+  app::DesktopClipboardInit(-1);
+  WriteFile("desktop", std::string(4u << 20, 'b'));
+  app::DesktopClipboardBeforeEvent(Key(KEY_CTRL | 'V'));
+  EXPECT_EQ(Paste(), std::string(app::kLargestPaste, 'b'));
   EXPECT_TRUE(NoChildLeft());
 }
 

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
 #include <vector>
 
+#include "farhost/failure.hpp"
 #include "support.hpp"
 
 namespace farhost_test {
@@ -421,6 +423,30 @@ TEST(Messages, ShowDialogHidesAndShows) {
 
 LONG_PTR WINAPI InnerProc(HANDLE dlg, int msg, int p1, LONG_PTR p2) {
   return farhost::DefDlgProc(dlg, msg, p1, p2);
+}
+
+LONG_PTR WINAPI OutOfMemoryProc(HANDLE, int, int, LONG_PTR) {
+  throw std::bad_alloc();
+}
+
+// A dialog that runs out of memory answers as cancelled, and the failure
+// ends the input: the dialog under it closes too, its later keys unread.
+TEST(Nested, OutOfMemoryClosesEveryDialogAndIsNoted) {
+  Session session(40, 10);
+  session.backend.events = {Key(KEY_F12), Key('w')};
+  std::vector<FarDialogItem> items = Small(), inner = {MakeItem(DI_TEXT, 1, 0, 0, 0, 0, "In")};
+  Recorder recorder;
+  int innerResult = 0;
+  recorder.hook = [&](HANDLE, int msg, int, LONG_PTR p2, LONG_PTR *) {
+    if (msg == DN_KEY && p2 == KEY_F12)
+      innerResult =
+          farhost::DialogEx(0, -1, -1, 9, 3, nullptr, inner.data(), 1, 0, 0, OutOfMemoryProc, 0);
+    return false;
+  };
+  EXPECT_EQ(-1, RunSmall(items, recorder));
+  EXPECT_EQ(-1, innerResult);
+  EXPECT_STREQ("", items[1].Data);  // 'w' never came
+  EXPECT_STREQ("out of memory", farhost::Failure() ? farhost::Failure() : "(none)");
 }
 
 TEST(Nested, InnerDialogRestoresScreenAndOuterGoesOn) {

@@ -305,3 +305,21 @@ TEST_F(HostEditorTest, CommandLinePositionsPastTheEndAreRefused) {
   EditorInfo info;
   EXPECT_EQ(HostEditorControl(ECTL_GETINFO, &info), 0);
 }
+
+TEST_F(HostEditorTest, PositionsInAUtf8FileCountCharacters) {
+#ifdef _WIN32
+  if (GetOEMCP() != 437) GTEST_SKIP() << "the system's OEM code page is not 437";
+#else
+  WinportSetOemCodePage(437);
+#endif
+  HostEditorOptions options;
+  ASSERT_TRUE(farhost::ParseCursorOption("1,7", &options));
+  ASSERT_TRUE(farhost::ParseBlockOption("stream,1,4,1,6", &options));
+  Open("Caf\xC3\xA9 na\xC3\xAFve\n", options);
+  Line line = GetLine(0);
+  EXPECT_EQ(line.text,
+            "Caf\x82 na\x8B"
+            "ve");
+  EXPECT_EQ(std::make_pair(line.selStart, line.selEnd), std::make_pair(3, 5));  // "é "
+  EXPECT_EQ(Info().CurPos, 6);                                                  // on the ï
+}
