@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/console_size.hpp"
+#include "app/notices.hpp"
 #include "app/program.hpp"
 #include "app/script_backend.hpp"
 #include "app/terminal_backend.hpp"
@@ -75,6 +76,7 @@ int main(int argc, char **argv) {
     fprintf(stderr, "pardune: %s: the program ended before line %d\n", options.script.c_str(),
             script->UnusedLine());
   backend.reset();
+  app::PrintNotices(stderr);
   app::UnloadModule(&module);
   fflush(stdout);
   if (int sig = app::QuitSignal()) return 128 + sig;
