@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/console_size.hpp"
+#include "app/notices.hpp"
 #include "app/program.hpp"
 #include "app/script_backend.hpp"
 #include "app/terminal_backend.hpp"
@@ -80,6 +81,7 @@ int RunPardune(int argc, char **argv) {
     fprintf(stderr, "pardune: %s: the program ended before line %d\n", options.script.c_str(),
             script->UnusedLine());
   backend.reset();
+  app::PrintNotices(stderr);
   app::UnloadModule(&module);
   fflush(stdout);
   if (failure) return app::kFailed;

@@ -170,9 +170,41 @@ bool UserModuleFolder(std::string *folder, std::string *error) {
   return true;
 }
 
+bool FolderIsTheUsersAlone(const std::string &dir) {
+  const uid_t user = geteuid();
+  struct stat st;
+  if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != user ||
+      (st.st_mode & (S_IWGRP | S_IWOTH)))
+    return false;
+  for (std::string up = dir; up != "/" && up != ".";) {
+    up = DirectoryOf(up);
+    if (stat(up.c_str(), &st) != 0 || (st.st_uid != user && st.st_uid != 0) || OthersCanChange(st))
+      return false;
+  }
+  return true;
+}
+
 bool LoadsThroughLinks(const std::string &programDir, const std::string &modulePath) {
   std::string dir = DirectoryOf(modulePath);
-  return dir != programDir || access(dir.c_str(), W_OK) != 0;
+  return dir != programDir || !FolderIsTheUsersAlone(dir) || access(dir.c_str(), W_OK) != 0;
+}
+
+bool CheckModuleFile(const std::string &modulePath, std::string *error) {
+  struct stat st;
+  if (stat(modulePath.c_str(), &st) != 0) {
+    *error = WithReason("cannot look at the module " + modulePath);
+    return false;
+  }
+  if (st.st_uid != geteuid() && st.st_uid != 0) {
+    *error = "the module " + modulePath + " belongs to user " + std::to_string(st.st_uid) +
+             ", neither to you nor to root; pardune does not load it";
+    return false;
+  }
+  if (st.st_mode & S_IWOTH) {
+    *error = "the module " + modulePath + " can be changed by every user; pardune does not load it";
+    return false;
+  }
+  return true;
 }
 
 bool LinkModuleFolder(const std::string &modulePath, const std::string &folder,
@@ -219,6 +251,7 @@ bool LinkModuleFolder(const std::string &modulePath, const std::string &folder,
 
 bool ModuleLoadPath(const std::string &programDir, const std::string &modulePath,
                     std::string *loadPath, std::string *error) {
+  if (!CheckModuleFile(modulePath, error)) return false;
   if (!LoadsThroughLinks(programDir, modulePath)) {
     *loadPath = modulePath;
     return true;

@@ -1,7 +1,9 @@
 #include "regfile.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 namespace winport {
 
@@ -15,11 +17,12 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-std::string Trim(const std::string &s) {
+// Into `out`, whose storage is used again line after line.
+void TrimInto(const std::string &s, std::string &out) {
   size_t b = 0, e = s.size();
   while (b < e && IsBlank(s[b])) ++b;
   while (e > b && IsBlank(s[e - 1])) --e;
-  return s.substr(b, e - b);
+  out.assign(s, b, e - b);
 }
 
 bool StartsWithNoCase(const std::string &s, size_t at, const char *word) {
@@ -217,6 +220,175 @@ bool PlainString(const RegValue &v) {
   return true;
 }
 
+// The file's lines without their line breaks, one at a time.
+class LineReader {
+ public:
+  LineReader(const std::string &text, size_t start) : text_(text), at_(start) {}
+
+  // Every CR before the line feed belongs to the line break ("\r\r\n" from
+  // a twice-converted file); one kept would end the line when written back.
+  bool Next(std::string &line, bool &crlf) {
+    if (at_ >= text_.size()) return false;
+    size_t end = text_.find('\n', at_);
+    bool last = end == std::string::npos;
+    if (last) end = text_.size();
+    size_t stop = end;
+    while (stop > at_ && text_[stop - 1] == '\r') --stop;
+    if (stop < end && !last) crlf = true;
+    line.assign(text_, at_, stop - at_);
+    at_ = end + 1;
+    ++number_;
+    return true;
+  }
+  int Number() const { return number_; }
+
+ private:
+  const std::string &text_;
+  size_t at_;
+  int number_ = 0;
+};
+
+constexpr size_t kNoKey = ~size_t(0);
+
+std::string Lowered(const std::string &s) {
+  std::string out(s);
+  for (char &c : out) c = Lower(c);
+  return out;
+}
+
+uint64_t NameHash(const std::string &name) {
+  uint64_t h = 14695981039346656037ull;
+  for (char c : name) h = (h ^ uint8_t(Lower(c))) * 1099511628211ull;
+  return h;
+}
+
+// The keys and values of a file while it is read. Which line of a name wins
+// (the last; a deletion drops the lines before it) is settled once at the
+// end, from a list of the values' hashes sorted by key, hash and position:
+// reading stays linear in the file and touches what it read only in order.
+class KeyTable {
+ public:
+  // The key's index in doc.keys, a new section when it has none yet.
+  size_t Section(RegDocument &doc, const std::string &path) {
+    std::string lowered = Lowered(path);
+    auto found = byPath_.find(lowered);
+    if (found != byPath_.end()) return found->second;
+    RegKey key;
+    key.path = path;
+    doc.keys.push_back(std::move(key));
+    removed_.push_back(false);
+    byPath_.emplace(std::move(lowered), doc.keys.size() - 1);
+    return doc.keys.size() - 1;
+  }
+
+  // The key and every key below it.
+  void RemoveKey(const std::string &path) {
+    std::string lowered = Lowered(path);
+    auto exact = byPath_.find(lowered);
+    if (exact != byPath_.end()) {
+      removed_[exact->second] = true;
+      byPath_.erase(exact);
+    }
+    // Keys below sort from "path\" up to "path]", the character after '\'.
+    auto from = byPath_.lower_bound(lowered + '\\');
+    auto to = byPath_.lower_bound(lowered + ']');
+    for (auto at = from; at != to; ++at) removed_[at->second] = true;
+    byPath_.erase(from, to);
+  }
+
+  void Add(RegDocument &doc, size_t key, RegLine line) {
+    doc.keys[key].lines.push_back(std::move(line));
+  }
+
+  void SetValue(RegDocument &doc, size_t key, RegLine line) {
+    std::vector<RegLine> &lines = doc.keys[key].lines;
+    ops_.push_back({uint32_t(key), uint32_t(NameHash(line.value.name)), uint32_t(lines.size()),
+                    uint32_t(lines.size())});
+    lines.push_back(std::move(line));
+  }
+
+  void DropValue(RegDocument &doc, size_t key, const std::string &name) {
+    ops_.push_back({uint32_t(key), uint32_t(NameHash(name)), uint32_t(doc.keys[key].lines.size()),
+                    kDeletion | uint32_t(deleted_.size())});
+    deleted_.push_back(name);
+  }
+
+  // Leaves out the removed keys and the replaced or deleted values.
+  void Finish(RegDocument &doc) {
+    std::vector<std::vector<bool>> dropped(doc.keys.size());
+    std::sort(ops_.begin(), ops_.end());
+    for (size_t run = 0, end = 0; run < ops_.size(); run = end) {
+      while (end < ops_.size() && ops_[end].key == ops_[run].key &&
+             ops_[end].hash == ops_[run].hash)
+        ++end;
+      if (end - run > 1) Settle(doc, run, end, dropped[ops_[run].key]);
+    }
+    size_t kept = 0;
+    for (size_t k = 0; k < doc.keys.size(); ++k) {
+      if (removed_[k]) continue;
+      std::vector<RegLine> &lines = doc.keys[k].lines;
+      if (!dropped[k].empty()) {
+        size_t live = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+          if (dropped[k][i]) continue;
+          if (live != i) lines[live] = std::move(lines[i]);
+          ++live;
+        }
+        lines.resize(live);
+      }
+      if (kept != k) doc.keys[kept] = std::move(doc.keys[k]);
+      ++kept;
+    }
+    doc.keys.resize(kept);
+  }
+
+ private:
+  static constexpr uint32_t kDeletion = 0x80000000u;
+
+  // A value line set, or a deletion, at a position among its key's lines.
+  struct Op {
+    uint32_t key;
+    uint32_t hash;
+    uint32_t position;  // the line's index; for a deletion, the lines before it
+    uint32_t what;      // the line's index, or kDeletion | index in deleted_
+    bool operator<(const Op &o) const {
+      // A deletion comes before the line read after it, at the same position.
+      return key != o.key             ? key < o.key
+             : hash != o.hash         ? hash < o.hash
+             : position != o.position ? position < o.position
+                                      : (what & kDeletion) > (o.what & kDeletion);
+    }
+  };
+
+  // Operations on names of one hash, in file order: per name, each drops the
+  // line its name held before.
+  void Settle(const RegDocument &doc, size_t from, size_t to, std::vector<bool> &dropped) {
+    const std::vector<RegLine> &lines = doc.keys[ops_[from].key].lines;
+    if (dropped.empty()) dropped.assign(lines.size(), false);
+    std::vector<std::pair<const std::string *, uint32_t>> names;  // name, its line + 1
+    for (size_t i = from; i < to; ++i) {
+      const Op &op = ops_[i];
+      bool deletion = op.what & kDeletion;
+      const std::string &name =
+          deletion ? deleted_[op.what & ~kDeletion] : lines[op.what].value.name;
+      uint32_t now = deletion ? 0 : op.what + 1;
+      auto same = std::find_if(names.begin(), names.end(),
+                               [&](const auto &n) { return SameName(*n.first, name); });
+      if (same == names.end()) {
+        names.emplace_back(&name, now);
+        continue;
+      }
+      if (same->second) dropped[same->second - 1] = true;
+      same->second = now;
+    }
+  }
+
+  std::map<std::string, size_t> byPath_;  // lower-case path to index
+  std::vector<bool> removed_;             // by index
+  std::vector<Op> ops_;
+  std::vector<std::string> deleted_;  // the names of the deletions
+};
+
 }  // namespace
 
 bool SameName(const std::string &a, const std::string &b) {
@@ -227,8 +399,10 @@ bool SameName(const std::string &a, const std::string &b) {
 }
 
 bool IsWithin(const std::string &path, const std::string &parent) {
-  return path.size() > parent.size() && path[parent.size()] == '\\' &&
-         SameName(path.substr(0, parent.size()), parent);
+  if (path.size() <= parent.size() || path[parent.size()] != '\\') return false;
+  for (size_t i = 0; i < parent.size(); ++i)
+    if (Lower(path[i]) != Lower(parent[i])) return false;
+  return true;
 }
 
 RegKey *RegDocument::FindKey(const std::string &path) {
@@ -328,59 +502,59 @@ bool RemoveValue(RegKey &key, const std::string &name) {
   return false;
 }
 
-RegDocument ParseRegistry(const std::string &input) {
+RegDocument ParseRegistry(const std::string &text) {
   RegDocument doc;
-  std::string text = input;
-  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-
-  std::vector<std::string> lines;
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t end = text.find('\n', at);
-    bool last = end == std::string::npos;
-    if (last) end = text.size();
-    std::string line = text.substr(at, end - at);
-    // Every CR before the line feed belongs to the line break ("\r\r\n" from
-    // a twice-converted file); one kept would end the line when written back.
-    if (!line.empty() && line.back() == '\r' && !last) doc.crlf = true;
-    while (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
-    at = end + 1;
+  LineReader reader(text, text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0);
+  std::string line, t, name, piece;  // reused from line to line
+  bool any = false;
+  while (reader.Next(line, doc.crlf)) {
+    TrimInto(line, t);
+    if (!t.empty()) {
+      any = true;
+      break;
+    }
+  }
+  if (!any) return doc;  // an empty file is an empty registry
+  bool pending = true;   // `line` is not handled yet
+  if (SameName(t, "REGEDIT4")) {
+    pending = false;
+  } else {
+    doc.badHeader = true;
+    doc.firstBadLine = reader.Number();
   }
 
-  size_t i = 0;
-  while (i < lines.size() && Trim(lines[i]).empty()) ++i;
-  if (i == lines.size()) return doc;  // an empty file is an empty registry
-  if (SameName(Trim(lines[i]), "REGEDIT4"))
-    ++i;
-  else
-    doc.badHeader = true;
-
-  RegKey *current = nullptr;
+  KeyTable table;
+  auto bad = [&doc](int number) {
+    if (!doc.badLines++ && (!doc.firstBadLine || number < doc.firstBadLine))
+      doc.firstBadLine = number;
+  };
+  size_t current = kNoKey;
   bool skipping = false;  // values of a key that the file deletes
-  for (; i < lines.size(); ++i) {
-    const std::string &line = lines[i];
-    std::string t = Trim(line);
+  while (pending || reader.Next(line, doc.crlf)) {
+    pending = false;
+    const int number = reader.Number();
+    TrimInto(line, t);
     if (line.find('\0') != std::string::npos) {
-      ++doc.badLines;
+      bad(number);
       continue;
     }
     if (t.empty() || t[0] == ';') {
-      RegLine raw;
-      raw.text = line;
-      if (current)
-        current->lines.push_back(raw);
-      else
+      if (current != kNoKey) {
+        RegLine raw;
+        raw.text = line;
+        table.Add(doc, current, std::move(raw));
+      } else {
         doc.preamble.push_back(line);
+      }
       continue;
     }
     if (t[0] == '[') {
-      current = nullptr;
+      current = kNoKey;
       skipping = false;
       size_t close = t.rfind(']');
       std::string path;
       if (close == std::string::npos || !OnlyTrailer(t, close + 1)) {
-        ++doc.badLines;
+        bad(number);
         continue;
       }
       // Blanks before "]" end the last key name, as they do when it is written.
@@ -389,55 +563,49 @@ RegDocument ParseRegistry(const std::string &input) {
       std::string inner = t.substr(first, close - first);
       bool remove = !inner.empty() && inner[0] == '-';
       if (!NormalPath(remove ? inner.substr(1) : inner, path)) {
-        ++doc.badLines;
+        bad(number);
         continue;
       }
       if (remove) {
-        doc.RemoveKey(path);
+        table.RemoveKey(path);
         skipping = true;
         continue;
       }
-      current = doc.FindKey(path);
-      if (!current) {
-        RegKey key;
-        key.path = path;
-        doc.keys.push_back(key);
-        current = &doc.keys.back();
-      }
+      current = table.Section(doc, path);
       continue;
     }
 
     // A value, perhaps continued over the following lines.
-    std::string raw = line, logical = t, name;
+    std::string raw = line;
     size_t data = 0;
     bool hex = ParseValueName(t, data, name) && StartsWithNoCase(t, data, "hex");
     // A backslash in a comment does not continue the data.
-    while (hex && logical.back() == '\\' && logical.find(';', data) == std::string::npos &&
-           i + 1 < lines.size()) {
-      logical.pop_back();
-      ++i;
+    while (hex && t.back() == '\\' && t.find(';', data) == std::string::npos &&
+           reader.Next(line, doc.crlf)) {
+      t.pop_back();
       raw += '\n';
-      raw += lines[i];
-      logical += Trim(lines[i]);
+      raw += line;
+      TrimInto(line, piece);
+      t += piece;
     }
     RegValue value;
-    ValueParse parsed = ParseValue(logical, value);
+    ValueParse parsed = ParseValue(t, value);
     if (skipping) continue;
-    if (parsed == ValueParse::Bad || !current) {
-      ++doc.badLines;
+    if (parsed == ValueParse::Bad || current == kNoKey) {
+      bad(number);
       continue;
     }
     if (parsed == ValueParse::Delete) {
-      RemoveValue(*current, value.name);
+      table.DropValue(doc, current, value.name);
       continue;
     }
-    RemoveValue(*current, value.name);  // a later line wins
     RegLine entry;
     entry.isValue = true;
-    entry.text = raw;
-    entry.value = value;
-    current->lines.push_back(entry);
+    entry.text = std::move(raw);
+    entry.value = std::move(value);
+    table.SetValue(doc, current, std::move(entry));  // a later line wins
   }
+  table.Finish(doc);
   return doc;
 }
 

@@ -31,7 +31,8 @@ struct RegDocument {
   std::vector<RegKey> keys;
   bool crlf = false;
   bool badHeader = false;
-  int badLines = 0;  // lines not understood
+  int badLines = 0;      // lines not understood
+  int firstBadLine = 0;  // the first of them, or the missing header, from 1
 
   bool Damaged() const { return badHeader || badLines > 0; }
 

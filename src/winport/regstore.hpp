@@ -15,12 +15,15 @@ namespace winport {
 std::string RegistryPath();
 
 // The registry as the file holds it now; empty when the file is missing or
-// unreadable.
+// unreadable, too large, or damaged where it cannot be kept aside (a link, or
+// another user's file), which is then left alone and named in a notice.
 std::shared_ptr<const RegDocument> CurrentRegistry();
 
 // Runs change on the file's current contents; when it succeeds and reports a
-// change, the result replaces the file. A file with lines that could not be
-// read is first kept aside under a new name.
+// change, the result replaces the file. Only a regular file of the user's
+// own is replaced, or one that links of the user's own lead to; a file with
+// lines that could not be read is first kept aside under a new name, and
+// never through a link. A change that cannot be saved leaves a notice.
 LONG ChangeRegistry(const std::function<LONG(RegDocument &doc, bool &changed)> &change);
 
 }  // namespace winport

@@ -148,8 +148,16 @@ TEST(ModuleLinksPlace, StateHomeThenHome) {
   state ? setenv("XDG_STATE_HOME", keptState.c_str(), 1) : unsetenv("XDG_STATE_HOME");
   home ? setenv("HOME", keptHome.c_str(), 1) : unsetenv("HOME");
 
-  // Beside the program and writable: loaded where it lies; anywhere else: links.
-  EXPECT_FALSE(app::LoadsThroughLinks("/tmp", "/tmp/Pardune.kmx"));
+  // Beside the program in a folder of the user's alone: loaded where it lies;
+  // anywhere else, or where others may write (/tmp, a group's folder): links.
+  char own[] = "/tmp/pardune-own-XXXXXX";
+  ASSERT_NE(mkdtemp(own), nullptr);
+  const std::string ownDir = own;
+  EXPECT_FALSE(app::LoadsThroughLinks(ownDir, ownDir + "/Pardune.kmx"));
+  EXPECT_TRUE(app::LoadsThroughLinks("/tmp", "/tmp/Pardune.kmx"));
+  ASSERT_EQ(chmod(own, 0770), 0);
+  EXPECT_TRUE(app::LoadsThroughLinks(ownDir, ownDir + "/Pardune.kmx"));
+  ASSERT_EQ(rmdir(own), 0);
   EXPECT_TRUE(app::LoadsThroughLinks("/tmp/bin", "/tmp/lib/pardune/Pardune.kmx"));
   if (geteuid() != 0) {
     EXPECT_TRUE(app::LoadsThroughLinks("/proc", "/proc/Pardune.kmx"));

@@ -117,6 +117,17 @@ TEST_F(ModuleCopy, LibraryWithoutTheExports) {
                  "is not a Pardune module (missing export Start GetInfo Run Exit)");
 }
 
+TEST_F(ModuleCopy, ModuleThatOthersCouldHaveWritten) {
+  ASSERT_TRUE(CopyFile(kBin + "/Pardune.kmx", dir_ + "/Pardune.kmx"));
+  ASSERT_EQ(chmod((dir_ + "/Pardune.kmx").c_str(), 0757), 0);
+  ExpectBadInput(RunProgram(dir_ + "/pardune", {}), "can be changed by every user");
+  if (geteuid() != 0) GTEST_SKIP() << "a file of another user needs root to make";
+  ASSERT_EQ(chmod((dir_ + "/Pardune.kmx").c_str(), 0755), 0);
+  ASSERT_EQ(chown((dir_ + "/Pardune.kmx").c_str(), 65534, 65534), 0);
+  ExpectBadInput(RunProgram(dir_ + "/pardune", {}),
+                 "belongs to user 65534, neither to you nor to root; pardune does not load it");
+}
+
 TEST_F(ModuleCopy, ModuleFromTheInstallFolder) {
   // bin/pardune finds ../lib/pardune/Pardune.kmx; a broken one there is named.
   ASSERT_EQ(mkdir((dir_ + "/bin").c_str(), 0755), 0);

@@ -1,5 +1,6 @@
 #include "tester/watchdog.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -61,6 +62,15 @@ void ShowReport(const char *report) {
   if (!info || !info->Message) return;
   info->Message(info->ModuleNumber, kReportFlags, nullptr,
                 reinterpret_cast<const char *const *>(report), 0, 0);
+}
+
+// The box has shown the report; the host hears that the log did not keep it
+// (a debugger on Windows; pardune says it once the terminal is back).
+void ReportUnwrittenLog(const char *path, int error) {
+  char notice[kLogPathSize + 160];
+  FormatBounded(notice, sizeof notice, "cannot write the hang report to %s: %s", path,
+                std::strerror(error));
+  OutputDebugStringA(notice);
 }
 
 }  // namespace
@@ -126,11 +136,20 @@ void AppendHangLog(const char *report, int length) {
   CopyText(path, Host.ModuleDirectory, kDirectoryBound);
   AppendText(path, kLogName, -1);
   FILE *log = std::fopen(path, "a+");
-  if (!log) return;
+  if (!log) {
+    ReportUnwrittenLog(path, errno);
+    return;
+  }
   char dashes[kDashes + 1];
   FillBytes(dashes, '-', kDashes);
   dashes[kDashes] = '\n';
-  std::fwrite(dashes, 1, sizeof dashes, log);
-  if (length > 0) std::fwrite(report, 1, static_cast<size_t>(length), log);
-  std::fclose(log);
+  const size_t size = length > 0 ? static_cast<size_t>(length) : 0;
+  bool written = std::fwrite(dashes, 1, sizeof dashes, log) == sizeof dashes &&
+                 std::fwrite(report, 1, size, log) == size;
+  int error = errno;
+  if (std::fclose(log) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (!written) ReportUnwrittenLog(path, error);
 }

@@ -25,5 +25,6 @@ DWORD WINAPI ParseWorker(LPVOID call);
 int AwaitEngine(EngineCall *call, HANDLE thread, const char *step);
 
 // The log file beside the module; the report is appended after a line of
-// 80 dashes. Nothing happens when the file cannot be opened.
+// 80 dashes. A log that cannot be written is told to the host through
+// OutputDebugStringA.
 void AppendHangLog(const char *report, int length);

@@ -7,6 +7,7 @@
 #include "winport/console.h"
 #include "winport/faultguard.h"
 #include "winport/module.h"
+#include "winport/notices.h"
 #include "winport/registry.h"
 #include "winport/sync.h"
 #include "winport/threads.h"
