@@ -1,14 +1,19 @@
-// The shipped English texts: every message there, and usable where it serves.
+// The shipped English texts: one for every id the module shows, and usable
+// where it serves.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "host/messages.hpp"
 #include "kestrum/language.hpp"
 #include "support/test_files.hpp"
 
@@ -55,11 +60,11 @@ TEST(ParduneLng, HasAll52MessagesAndNoProblems) {
 
 TEST(ParduneLng, FormatsTakeTheirArguments) {
   kestrum::LanguageData data = Shipped();
-  EXPECT_EQ(Conversions(Text(data, 37)), "d");
-  EXPECT_EQ(Conversions(Text(data, 39)), "c");
-  EXPECT_EQ(Conversions(Text(data, 47)), "dd");
+  EXPECT_EQ(Conversions(Text(data, kColorRowMessage)), "d");
+  EXPECT_EQ(Conversions(Text(data, kColorChangeMessage)), "c");
+  EXPECT_EQ(Conversions(Text(data, kMatchAtMessage)), "dd");
   for (int id = 1; id <= 52; ++id) {
-    if (id == 37 || id == 39 || id == 47) continue;
+    if (id == kColorRowMessage || id == kColorChangeMessage || id == kMatchAtMessage) continue;
     EXPECT_EQ(Conversions(Text(data, id)), "") << id;
   }
 }
@@ -67,10 +72,13 @@ TEST(ParduneLng, FormatsTakeTheirArguments) {
 TEST(ParduneLng, HotkeysAreDistinctWithinEachDialog) {
   kestrum::LanguageData data = Shipped();
   const std::vector<std::vector<int>> dialogs = {
-      {7, 8, 9, 10, 11, 12, 13, 14, 15, 5, 4},  // tester
-      {26, 27, 28, 29, 30, 31, 32, 3, 4},       // options
-      {22, 23, 24, 4},                          // colour picker
-      {3, 4},                                   // colour table (rows use 1-9, A-G)
+      {kTextPasteMessage, kTextCopyMessage, kTextLoadMessage, kTextUnmarkMessage,
+       kExpressionPasteMessage, kExpressionCopyMessage, kExpressionUnmarkMessage, kFindMessage,
+       kNextMessage, kOptionsMessage, kCloseMessage},
+      {kOnFlyMessage, kHandleErrorsMessage, kFromCursorMessage, kSingleLinesMessage,
+       kReNoMovesMessage, kStripSpaceMessage, kColorTableButtonMessage, kOkMessage, kCloseMessage},
+      {kPickerForegroundMessage, kPickerBackgroundMessage, kPickerChooseMessage, kCloseMessage},
+      {kOkMessage, kCloseMessage},  // the color table (rows use 1-9, A-G)
   };
   for (const auto &dialog : dialogs) {
     std::set<char> keys;
@@ -80,8 +88,8 @@ TEST(ParduneLng, HotkeysAreDistinctWithinEachDialog) {
       EXPECT_TRUE(keys.insert(key).second) << "message " << id << " repeats " << key;
     }
   }
-  // The colour table's row buttons take 1-9 and A-G; its own buttons must not.
-  for (int id : {3, 4}) {
+  // The color table's row buttons take 1-9 and A-G; its own buttons must not.
+  for (int id : {kOkMessage, kCloseMessage}) {
     char key = Hotkey(Text(data, id));
     EXPECT_FALSE((key >= '1' && key <= '9') || (key >= 'a' && key <= 'g')) << id;
   }
@@ -89,18 +97,62 @@ TEST(ParduneLng, HotkeysAreDistinctWithinEachDialog) {
 
 TEST(ParduneLng, TesterButtonsFitTheirColumn) {
   kestrum::LanguageData data = Shipped();
-  for (int id = 7; id <= 15; ++id) EXPECT_LE(Text(data, id).size(), 7u) << id;
+  for (int id = kTextPasteMessage; id <= kNextMessage; ++id)
+    EXPECT_LE(Text(data, id).size(), 7u) << id;
 }
 
 TEST(ParduneLng, MultiLineTextsStartWithATitle) {
   kestrum::LanguageData data = Shipped();
-  for (int id : {17, 18, 19, 20, 50}) {
+  for (int id : {kPasteTextQuestion, kLoadTextQuestion, kPasteExpressionQuestion, kCloseQuestion,
+                 kOldHostMessage}) {
     std::string text = Text(data, id);
     size_t newline = text.find('\n');
     ASSERT_NE(newline, std::string::npos) << id;
     EXPECT_GT(newline, 0u) << id;
   }
-  EXPECT_NE(Text(data, 50).find("1.70 build 1282"), std::string::npos);
+  EXPECT_NE(Text(data, kOldHostMessage).find("1.70 build 1282"), std::string::npos);
+}
+
+// The comment lines right above each key of the file, joined.
+std::map<int, std::string> CommentsAbove(const std::string &path) {
+  std::map<int, std::string> above;
+  std::ifstream in(path);
+  std::string comments;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty()) {
+      comments.clear();
+    } else if (line[0] == '#') {
+      comments += line + "\n";
+    } else {
+      above[std::atoi(line.c_str())] = comments;
+      comments.clear();
+    }
+  }
+  return above;
+}
+
+TEST(MessageTable, EveryIdTheModuleShowsHasAText) {
+  kestrum::LanguageData data = Shipped();
+  for (MessageId id : kModuleMessages) {
+    EXPECT_GT(id, kNoMessage);
+    EXPECT_FALSE(Text(data, id).empty()) << "message " << id << " has no text";
+  }
+}
+
+// A text the module does not show may stay in the file only below a
+// comment that starts "# Not shown:" and says why.
+TEST(MessageTable, EveryTextIsShownOrSaysWhyNot) {
+  kestrum::LanguageData data = Shipped();
+  const std::set<int> shown(std::begin(kModuleMessages), std::end(kModuleMessages));
+  std::map<int, std::string> comments = CommentsAbove(BesideTestProgram("Pardune.lng"));
+  ASSERT_EQ(comments.size(), data.texts.size());
+  for (const auto &[key, text] : data.texts) {
+    const int id = std::atoi(key.c_str());
+    EXPECT_EQ(std::to_string(id), key) << "a key that is no id";
+    if (shown.count(id)) continue;
+    EXPECT_NE(comments[id].find("# Not shown:"), std::string::npos)
+        << "message " << id << " is not shown and no comment says why";
+  }
 }
 
 }  // namespace

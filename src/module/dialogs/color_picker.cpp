@@ -2,86 +2,85 @@
 
 #include "dialogs/compact_template.hpp"
 #include "dialogs/host_dialog.hpp"
+#include "host/messages.hpp"
 
 namespace {
 
-enum {
+enum { kColorCount = 16, kSampleLines = 3, kItemText = sizeof(FarDialogItem::Data) };
+
+enum PickerItem {
   kTitleItem = 0,
   kForegroundBox = 1,
   kFirstForeground = 2,
-  kBackgroundBox = 18,
-  kFirstBackground = 19,
-  kFirstSample = 35,
-  kLastSample = 37,
-  kSetButton = 39,
-  kCancelButton = 40,
-  kPickerItems = 41,
-  kColorCount = 16,
-  kItemText = sizeof(FarDialogItem::Data),
+  kBackgroundBox = kFirstForeground + kColorCount,
+  kFirstBackground = kBackgroundBox + 1,
+  kFirstSample = kFirstBackground + kColorCount,
+  kLastSample = kFirstSample + kSampleLines - 1,
+  kPickerSeparator = kLastSample + 1,
+  kSetButton = kPickerSeparator + 1,
+  kCancelButton = kSetButton + 1,
+  kPickerItemCount = kCancelButton + 1,
 };
 
-// Radio button k stands in column k / 4 and line k % 4 of its box, on
-// background k with a contrasting foreground.
-constexpr CompactItem Radio(int left, int k) {
-  return CompactItem{DI_RADIOBUTTON,
-                     int16_t(left + 3 * (k / 4)),
-                     int16_t(3 + k % 4),
-                     0,
-                     0,
-                     DIF_MOVESELECT | DIF_SETCOLOR | DWORD(k * 16 + (7 - k % 8)) |
-                         (k == 0 ? DWORD(DIF_GROUP) : 0u),
-                     0};
+// Radio button k of the box whose first button is `first` stands in column
+// k / 4 and line k % 4 of its box, on background k with a contrasting
+// foreground.
+constexpr NumberedItem Radio(int first, int left, int k) {
+  return NumberedItem{first + k,
+                      {DI_RADIOBUTTON, int16_t(left + 3 * (k / 4)), int16_t(3 + k % 4), 0, 0,
+                       DIF_MOVESELECT | DIF_SETCOLOR | DWORD(k * 16 + (7 - k % 8)) |
+                           (k == 0 ? DWORD(DIF_GROUP) : 0u),
+                       kNoMessage}};
 }
 
 constexpr DWORD kSampleFlags = DIF_SETCOLOR | 0x2E;
 
 // Every text is filled in by PickColor.
-const CompactItem kPickerTemplate[] = {
-    {DI_DOUBLEBOX, 3, 1, 35, 13, DIF_BOXCOLOR, 0},
-    {DI_SINGLEBOX, 5, 2, 18, 7, DIF_BOXCOLOR | DIF_LEFTTEXT, 0},
-    Radio(6, 0),
-    Radio(6, 1),
-    Radio(6, 2),
-    Radio(6, 3),
-    Radio(6, 4),
-    Radio(6, 5),
-    Radio(6, 6),
-    Radio(6, 7),
-    Radio(6, 8),
-    Radio(6, 9),
-    Radio(6, 10),
-    Radio(6, 11),
-    Radio(6, 12),
-    Radio(6, 13),
-    Radio(6, 14),
-    Radio(6, 15),
-    {DI_SINGLEBOX, 20, 2, 33, 7, DIF_BOXCOLOR | DIF_LEFTTEXT, 0},
-    Radio(21, 0),
-    Radio(21, 1),
-    Radio(21, 2),
-    Radio(21, 3),
-    Radio(21, 4),
-    Radio(21, 5),
-    Radio(21, 6),
-    Radio(21, 7),
-    Radio(21, 8),
-    Radio(21, 9),
-    Radio(21, 10),
-    Radio(21, 11),
-    Radio(21, 12),
-    Radio(21, 13),
-    Radio(21, 14),
-    Radio(21, 15),
-    {DI_TEXT, 5, 8, 0, 0, kSampleFlags, 0},
-    {DI_TEXT, 5, 9, 0, 0, kSampleFlags, 0},
-    {DI_TEXT, 5, 10, 0, 0, kSampleFlags, 0},
-    {DI_TEXT, 3, 11, 3, 11, DIF_SEPARATOR | DIF_BOXCOLOR, 0},
-    {DI_BUTTON | CIF_DEFAULT, 0, 12, 0, 0, DIF_CENTERGROUP, 0},
-    {DI_BUTTON, 0, 12, 0, 0, DIF_CENTERGROUP, 0},
-    {CIF_END, 0, 0, 0, 0, 0, 0},
+constexpr NumberedItem kPickerItems[] = {
+    {kTitleItem, {DI_DOUBLEBOX, 3, 1, 35, 13, DIF_BOXCOLOR, kNoMessage}},
+    {kForegroundBox, {DI_SINGLEBOX, 5, 2, 18, 7, DIF_BOXCOLOR | DIF_LEFTTEXT, kNoMessage}},
+    Radio(kFirstForeground, 6, 0),
+    Radio(kFirstForeground, 6, 1),
+    Radio(kFirstForeground, 6, 2),
+    Radio(kFirstForeground, 6, 3),
+    Radio(kFirstForeground, 6, 4),
+    Radio(kFirstForeground, 6, 5),
+    Radio(kFirstForeground, 6, 6),
+    Radio(kFirstForeground, 6, 7),
+    Radio(kFirstForeground, 6, 8),
+    Radio(kFirstForeground, 6, 9),
+    Radio(kFirstForeground, 6, 10),
+    Radio(kFirstForeground, 6, 11),
+    Radio(kFirstForeground, 6, 12),
+    Radio(kFirstForeground, 6, 13),
+    Radio(kFirstForeground, 6, 14),
+    Radio(kFirstForeground, 6, 15),
+    {kBackgroundBox, {DI_SINGLEBOX, 20, 2, 33, 7, DIF_BOXCOLOR | DIF_LEFTTEXT, kNoMessage}},
+    Radio(kFirstBackground, 21, 0),
+    Radio(kFirstBackground, 21, 1),
+    Radio(kFirstBackground, 21, 2),
+    Radio(kFirstBackground, 21, 3),
+    Radio(kFirstBackground, 21, 4),
+    Radio(kFirstBackground, 21, 5),
+    Radio(kFirstBackground, 21, 6),
+    Radio(kFirstBackground, 21, 7),
+    Radio(kFirstBackground, 21, 8),
+    Radio(kFirstBackground, 21, 9),
+    Radio(kFirstBackground, 21, 10),
+    Radio(kFirstBackground, 21, 11),
+    Radio(kFirstBackground, 21, 12),
+    Radio(kFirstBackground, 21, 13),
+    Radio(kFirstBackground, 21, 14),
+    Radio(kFirstBackground, 21, 15),
+    {kFirstSample, {DI_TEXT, 5, 8, 0, 0, kSampleFlags, kNoMessage}},
+    {kFirstSample + 1, {DI_TEXT, 5, 9, 0, 0, kSampleFlags, kNoMessage}},
+    {kLastSample, {DI_TEXT, 5, 10, 0, 0, kSampleFlags, kNoMessage}},
+    {kPickerSeparator, {DI_TEXT, 3, 11, 3, 11, DIF_SEPARATOR | DIF_BOXCOLOR, kNoMessage}},
+    {kSetButton, {DI_BUTTON | CIF_DEFAULT, 0, 12, 0, 0, DIF_CENTERGROUP, kNoMessage}},
+    {kCancelButton, {DI_BUTTON, 0, 12, 0, 0, DIF_CENTERGROUP, kNoMessage}},
 };
-static_assert(sizeof kPickerTemplate / sizeof kPickerTemplate[0] == kPickerItems + 1,
-              "41 items and the terminator");
+constexpr CompactTemplate<kPickerItemCount> kPickerTemplate = Numbered(kPickerItems);
+static_assert(kPickerTemplate.inPlace, "each record at its PickerItem number");
 
 const char *const kDefaultTexts[kPickerTextCount] = {
     "Color", "&Foreground", "&Background", "&Set", "&Cancel", "Text Text Text Text Text Text",
@@ -110,8 +109,8 @@ void FormatTitle(char *title) {
 }  // namespace
 
 int32_t PickColor(int32_t attribute, const PickerTexts *texts, const char *helpTopic) {
-  FarDialogItem items[kPickerItems];
-  ExpandTemplate(kPickerTemplate, items);
+  FarDialogItem items[kPickerItemCount];
+  ExpandTemplate(kPickerTemplate.records, items);
   for (int entry = 0; entry < kPickerTextCount; ++entry) {
     MessageRef text = texts ? texts->entries[entry] : MessageRef{};
     if (!text.value) text = MessageRef::Literal(kDefaultTexts[entry]);
@@ -133,7 +132,7 @@ int32_t PickColor(int32_t attribute, const PickerTexts *texts, const char *helpT
   CopyText(Picker.baseTitle, items[kTitleItem].Data, kItemText);
   FormatTitle(items[kTitleItem].Data);
 
-  int closed = RunHostDialog(39, 15, helpTopic, items, kPickerItems, PickerDialogProc);
+  int closed = RunHostDialog(39, 15, helpTopic, items, kPickerItemCount, PickerDialogProc);
   return closed == kSetButton ? CurrentAttribute() : attribute;
 }
 

@@ -1,5 +1,5 @@
-// The colour picker: one console attribute chosen from sixteen foreground
-// and sixteen background colours.
+// The color picker: one console attribute chosen from sixteen foreground
+// and sixteen background colors.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include "dialogs/color_picker.hpp"
 #include "dialogs/host_dialog.hpp"
+#include "host/messages.hpp"
 #include "settings/settings.hpp"
 
 namespace {
@@ -16,18 +17,11 @@ enum {
   kItemText = sizeof(FarDialogItem::Data),
 };
 
-enum {
-  kTitleMessage = 36,
-  kRowLabelMessage = 37,  // one integer: the row number
-  kSampleMessage = 38,
-  kRowButtonMessage = 39,  // one character: the row's hotkey
-  kAcceptMessage = 3,
-  kCancelMessage = 4,
-};
-
 // Title, the two boxes, set, cancel, sample line.
-const PickerTexts kTablePickerTexts = {{MessageRef::Id(21), MessageRef::Id(22), MessageRef::Id(23),
-                                        MessageRef::Id(24), MessageRef::Id(4), MessageRef::Id(25)}};
+const PickerTexts kTablePickerTexts = {
+    {MessageRef::Id(kPickerTitleMessage), MessageRef::Id(kPickerForegroundMessage),
+     MessageRef::Id(kPickerBackgroundMessage), MessageRef::Id(kPickerChooseMessage),
+     MessageRef::Id(kCloseMessage), MessageRef::Id(kPickerSampleMessage)}};
 
 void SetItem(FarDialogItem &item, int type, int x1, int y1, int x2, int y2, DWORD flags) {
   item.Type = type;
@@ -38,7 +32,7 @@ void SetItem(FarDialogItem &item, int type, int x1, int y1, int x2, int y2, DWOR
   item.Flags = flags;
 }
 
-// A colour's sample: only the attribute byte goes into the item's flags, so
+// A color's sample: only the attribute byte goes into the item's flags, so
 // bits above it (a hand-edited registry value) cannot set other flags.
 DWORD SampleFlags(int32_t color) {
   return DIF_SETCOLOR | (DWORD(color) & DIF_COLORMASK);
@@ -56,23 +50,23 @@ void ShowColorTableDialog() {
   FillBytes(items, 0, sizeof items);
 
   SetItem(items[0], DI_DOUBLEBOX, 2, 1, 44, 21, 0);
-  CopyText(items[0].Data, MessageText(kTitleMessage), kItemText);
+  CopyText(items[0].Data, MessageText(kColorTableTitleMessage), kItemText);
   for (int row = 0; row < kGroupColorCount; ++row) {
     int y = row + 2;
     FarDialogItem *line = &items[kFirstRowItem + 3 * row];
     working[row] = Settings.GroupColors[row];
     SetItem(line[0], DI_TEXT, 5, y, 5, y, 0);
-    FormatMessageText(line[0].Data, kItemText, kRowLabelMessage, "d", row + 1);
+    FormatMessageText(line[0].Data, kItemText, kColorRowMessage, "d", row + 1);
     SetItem(line[1], DI_TEXT, 15, y, 26, y, SampleFlags(working[row]));
-    FormatMessageText(line[1].Data, kItemText, kSampleMessage, "");
+    FormatMessageText(line[1].Data, kItemText, kColorSampleMessage, "");
     SetItem(line[2], DI_BUTTON, 27, y, 42, y, 0);
-    FormatMessageText(line[2].Data, kItemText, kRowButtonMessage, "c", RowHotkey(row));
+    FormatMessageText(line[2].Data, kItemText, kColorChangeMessage, "c", RowHotkey(row));
   }
   SetItem(items[kAcceptButton], DI_BUTTON, 0, 19, 0, 19, DIF_CENTERGROUP);
   items[kAcceptButton].DefaultButton = 1;
-  CopyText(items[kAcceptButton].Data, MessageText(kAcceptMessage), kItemText);
+  CopyText(items[kAcceptButton].Data, MessageText(kOkMessage), kItemText);
   SetItem(items[kCancelButton], DI_BUTTON, 0, 19, 0, 19, DIF_CENTERGROUP);
-  CopyText(items[kCancelButton].Data, MessageText(kCancelMessage), kItemText);
+  CopyText(items[kCancelButton].Data, MessageText(kCloseMessage), kItemText);
 
   for (;;) {
     int closed = RunHostDialog(47, 23, nullptr, items, kTableItems, ColorTableDialogProc);

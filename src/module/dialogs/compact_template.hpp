@@ -35,6 +35,33 @@ static_assert(offsetof(CompactItem, Flags) == 10 && offsetof(CompactItem, Value)
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "templates are little-endian");
 #endif
 
+// A record and the number of the item it becomes. A template is written as a
+// run of these and built with Numbered, which checks that each record stands
+// at its number, so the names of the items and their records cannot part.
+struct NumberedItem {
+  int item;
+  CompactItem record;
+};
+
+// The records of an N-item template and its terminator.
+template <int N>
+struct CompactTemplate {
+  CompactItem records[N + 1];
+  bool inPlace;  // every record at its item's number; static_assert it
+};
+
+template <int N>
+constexpr CompactTemplate<N> Numbered(const NumberedItem (&items)[N]) {
+  CompactTemplate<N> built{};
+  built.inPlace = true;
+  for (int i = 0; i < N; ++i) {
+    built.records[i] = items[i].record;
+    if (items[i].item != i) built.inPlace = false;
+  }
+  built.records[N] = CompactItem{CIF_END, 0, 0, 0, 0, 0, 0};
+  return built;
+}
+
 void ExpandItem(const CompactItem *item, FarDialogItem *out);
 // Expands every record before the terminator into out[0..n).
 void ExpandTemplate(const CompactItem *items, FarDialogItem *out);

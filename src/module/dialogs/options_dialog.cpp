@@ -3,59 +3,74 @@
 #include "dialogs/color_table.hpp"
 #include "dialogs/compact_template.hpp"
 #include "dialogs/host_dialog.hpp"
+#include "host/messages.hpp"
 #include "settings/settings.hpp"
 
 namespace {
 
-enum {
-  kFirstCheckBox = 3,
+enum OptionsItem {
+  kOptionsFrame = 0,
+  kSearchColumnHeading = 1,
+  kExpressionColumnHeading = 2,
+  kOnFlyBox = 3,
+  kHandleErrorsBox = 4,
+  kFromCursorBox = 5,
+  kSingleLinesBox = 6,
+  kReNoMovesBox = 7,
+  kStripSpaceBox = 8,
   kColorsButton = 9,
   kSaveButton = 10,
-  kOptionsItems = 12,
+  kCancelButton = 11,
+  kOptionsItemCount = 12,
 };
 
-const CompactItem kOptionsTemplate[] = {
-    {DI_DOUBLEBOX, 2, 1, 56, 11, 0, 35},                         // frame and title
-    {DI_TEXT, 5, 2, 0, 0, 0, 33},                                // left column's heading
-    {DI_TEXT, 30, 2, 0, 0, 0, 34},                               // right column's heading
-    {DI_CHECKBOX, 6, 3, 0, 0, 0, 26},                            // OnFly
-    {DI_CHECKBOX, 6, 4, 0, 0, 0, 27},                            // HandleErrors
-    {DI_CHECKBOX, 6, 5, 0, 0, 0, 28},                            // FromCursor
-    {DI_CHECKBOX, 6, 6, 0, 0, 0, 29},                            // SingleLines
-    {DI_CHECKBOX, 32, 3, 0, 0, 0, 30},                           // ReNoMoves
-    {DI_CHECKBOX, 32, 4, 0, 0, 0, 31},                           // StripSpace
-    {DI_BUTTON, 32, 6, 0, 0, 0, 32},                             // the colour table
-    {DI_BUTTON | CIF_DEFAULT, 0, 10, 0, 0, DIF_CENTERGROUP, 3},  // save and close
-    {DI_BUTTON, 0, 10, 0, 0, DIF_CENTERGROUP, 4},                // close unsaved
-    {CIF_END, 0, 0, 0, 0, 0, 0},
+constexpr NumberedItem kOptionsItems[] = {
+    {kOptionsFrame, {DI_DOUBLEBOX, 2, 1, 56, 11, 0, kOptionsTitleMessage}},
+    {kSearchColumnHeading, {DI_TEXT, 5, 2, 0, 0, 0, kSearchOptionsMessage}},
+    {kExpressionColumnHeading, {DI_TEXT, 30, 2, 0, 0, 0, kExpressionOptionsMessage}},
+    {kOnFlyBox, {DI_CHECKBOX, 6, 3, 0, 0, 0, kOnFlyMessage}},
+    {kHandleErrorsBox, {DI_CHECKBOX, 6, 4, 0, 0, 0, kHandleErrorsMessage}},
+    {kFromCursorBox, {DI_CHECKBOX, 6, 5, 0, 0, 0, kFromCursorMessage}},
+    {kSingleLinesBox, {DI_CHECKBOX, 6, 6, 0, 0, 0, kSingleLinesMessage}},
+    {kReNoMovesBox, {DI_CHECKBOX, 32, 3, 0, 0, 0, kReNoMovesMessage}},
+    {kStripSpaceBox, {DI_CHECKBOX, 32, 4, 0, 0, 0, kStripSpaceMessage}},
+    {kColorsButton, {DI_BUTTON, 32, 6, 0, 0, 0, kColorTableButtonMessage}},
+    {kSaveButton, {DI_BUTTON | CIF_DEFAULT, 0, 10, 0, 0, DIF_CENTERGROUP, kOkMessage}},
+    {kCancelButton, {DI_BUTTON, 0, 10, 0, 0, DIF_CENTERGROUP, kCloseMessage}},
 };
-static_assert(sizeof kOptionsTemplate / sizeof kOptionsTemplate[0] == kOptionsItems + 1,
-              "12 items and the terminator");
+constexpr CompactTemplate<kOptionsItemCount> kOptionsTemplate = Numbered(kOptionsItems);
+static_assert(kOptionsTemplate.inPlace, "each record at its OptionsItem number");
 
-// The option behind each check box, from item 3 on.
-int32_t SettingsRecord::*const kCheckBoxOptions[] = {
-    &SettingsRecord::OnFly,       &SettingsRecord::HandleErrors, &SettingsRecord::FromCursor,
-    &SettingsRecord::SingleLines, &SettingsRecord::ReNoMoves,    &SettingsRecord::StripSpace,
+// The option behind each check box.
+struct CheckBox {
+  OptionsItem item;
+  int32_t SettingsRecord::*option;
+};
+const CheckBox kCheckBoxes[] = {
+    {kOnFlyBox, &SettingsRecord::OnFly},
+    {kHandleErrorsBox, &SettingsRecord::HandleErrors},
+    {kFromCursorBox, &SettingsRecord::FromCursor},
+    {kSingleLinesBox, &SettingsRecord::SingleLines},
+    {kReNoMovesBox, &SettingsRecord::ReNoMoves},
+    {kStripSpaceBox, &SettingsRecord::StripSpace},
 };
 
 }  // namespace
 
 void ShowOptionsDialog() {
-  FarDialogItem items[kOptionsItems];
-  ExpandTemplate(kOptionsTemplate, items);
-  int box = kFirstCheckBox;
-  for (int32_t SettingsRecord::*option : kCheckBoxOptions) items[box++].Selected = Settings.*option;
+  FarDialogItem items[kOptionsItemCount];
+  ExpandTemplate(kOptionsTemplate.records, items);
+  for (const CheckBox &box : kCheckBoxes) items[box.item].Selected = Settings.*box.option;
 
-  // The records are shown again after the colour table as the host left
+  // The records are shown again after the color table as the host left
   // them, so the check states stand as the user set them.
   int closed;
-  while ((closed = RunHostDialog(59, 13, nullptr, items, kOptionsItems, OptionsDialogProc)) ==
+  while ((closed = RunHostDialog(59, 13, nullptr, items, kOptionsItemCount, OptionsDialogProc)) ==
          kColorsButton)
     ShowColorTableDialog();
   if (closed != kSaveButton) return;
 
-  box = kFirstCheckBox;
-  for (int32_t SettingsRecord::*option : kCheckBoxOptions) Settings.*option = items[box++].Selected;
+  for (const CheckBox &box : kCheckBoxes) Settings.*box.option = items[box.item].Selected;
   SaveSettings();
 }
 

@@ -1,4 +1,4 @@
-// The options dialog: the six options, the colour table, and saving.
+// The options dialog: the six options, the color table, and saving.
 #pragma once
 
 #include "far170/plugin.hpp"

@@ -1,7 +1,9 @@
-// The tester's two editors: each writes its position into a status item.
+// The tester's two editors: each writes its cursor position into its position
+// line. Their items are the tester's (tester/tester_items.hpp).
 #pragma once
 
 #include "editor/line_editor.hpp"
+#include "tester/tester_items.hpp"
 
 class StatusLineEditor : public LineEditor {
  public:
@@ -12,27 +14,18 @@ class StatusLineEditor : public LineEditor {
   int statusItem;
 };
 
-enum {
-  kTextStatusItem = 1,
-  kTextFirstRow = 8,
-  kTextLastRow = 13,
-  kTextCapacity = 100,
-  kExpressionStatusItem = 15,
-  kExpressionFirstRow = 23,
-  kExpressionLastRow = 28,
-  kExpressionCapacity = 20,
-};
+enum { kTextCapacity = 100, kExpressionCapacity = 20 };
 
 class ExaminedTextEditor final : public StatusLineEditor {
  public:
   ExaminedTextEditor()
-      : StatusLineEditor(kTextStatusItem, kTextFirstRow, kTextLastRow, kTextCapacity) {}
+      : StatusLineEditor(kTextPositionLine, kTextFirstRow, kTextLastRow, kTextCapacity) {}
 };
 
 class ExpressionEditor final : public StatusLineEditor {
  public:
   ExpressionEditor()
-      : StatusLineEditor(kExpressionStatusItem, kExpressionFirstRow, kExpressionLastRow,
+      : StatusLineEditor(kExpressionPositionLine, kExpressionFirstRow, kExpressionLastRow,
                          kExpressionCapacity) {}
   bool HandleMessage(DialogHandle *dialog, int message, int param1, LONG_PTR param2,
                      LONG_PTR *result) override;

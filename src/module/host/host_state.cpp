@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "host/messages.hpp"
 #include "host/text.hpp"
 #include "settings/settings.hpp"
 #include "tester/tester.hpp"
@@ -22,8 +23,6 @@ enum {
   kMinMajor = 1,
   kMinMinor = 70,
   kMinBuild = 1282,
-  kNameMessage = 1,
-  kVersionMessage = 50,
   kInfoFlags = 4,
 };
 
@@ -135,7 +134,7 @@ void WINAPI GetInfo(SubPluginInfo *info) {
   if (!info) return;
   info->StructSize = sizeof(SubPluginInfo);
   info->Flags = kInfoFlags;
-  CopyText(info->Name, MessageText(kNameMessage), sizeof info->Name);
+  CopyText(info->Name, MessageText(kModuleNameMessage), sizeof info->Name);
 }
 
 int WINAPI Run(int, int, int) {
@@ -144,7 +143,7 @@ int WINAPI Run(int, int, int) {
     const PluginStartupInfo *info = Host.HostInfo;
     if (info->Message)
       info->Message(info->ModuleNumber, kWarningOkAllInOne, nullptr,
-                    reinterpret_cast<const char *const *>(MessageText(kVersionMessage)), 0, 0);
+                    reinterpret_cast<const char *const *>(MessageText(kOldHostMessage)), 0, 0);
     return 0;
   }
   return RunTester();

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "host/host_state.hpp"
+#include "host/messages.hpp"
 #include "settings/settings.hpp"
 #include "tester/match_state.hpp"
 #include "tester/tester_dialog.hpp"
@@ -11,9 +12,6 @@ namespace {
 
 enum {
   kWorkSize = kExpressionLength + 1,
-  kEmptyMessage = 40,
-  kNothingLeftMessage = 41,
-  kRefusedMessage = 42,
 };
 
 bool IsTrailingSpace(char c) {
@@ -22,8 +20,8 @@ bool IsTrailingSpace(char c) {
 
 }  // namespace
 
-int PrepareExpression(const char *text, bool stripSpace, char *out) {
-  if (!text || !text[0]) return kEmptyMessage;
+MessageId PrepareExpression(const char *text, bool stripSpace, char *out) {
+  if (!text || !text[0]) return kEmptyExpressionMessage;
   // Cleaned one character in, where a leading slash may go.
   char *cleaned = out + 1;
   int length = 0;
@@ -44,19 +42,19 @@ int PrepareExpression(const char *text, bool stripSpace, char *out) {
     cleaned[length] = '/';
     cleaned[length + 1] = '\0';
   }
-  return 0;
+  return kNoMessage;
 }
 
 void ApplyExpression() {
   MatchState &state = TheMatchState;
-  ShowTextStatus(MessageRef::Id(0));
-  ShowExpressionStatus(MessageRef::Id(0));
+  ShowTextStatus(MessageRef::Id(kNoMessage));
+  ShowExpressionStatus(MessageRef::Id(kNoMessage));
   state.ExpressionReady = false;
 
   char work[kWorkSize];
   int n = Tester->expression.GetAllText(work, kWorkSize);
   if (n == 0) work[0] = '\0';
-  if (int message = PrepareExpression(work, Settings.StripSpace != 0, state.expression)) {
+  if (MessageId message = PrepareExpression(work, Settings.StripSpace != 0, state.expression)) {
     ShowExpressionStatus(MessageRef::Id(message));
     return;
   }

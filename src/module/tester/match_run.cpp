@@ -4,6 +4,7 @@
 #include <new>
 
 #include "host/host_state.hpp"
+#include "host/messages.hpp"
 #include "settings/settings.hpp"
 #include "tester/match_state.hpp"
 #include "tester/tester_dialog.hpp"
@@ -17,17 +18,10 @@ namespace {
 enum {
   kMinBufferSize = 1000,
   kPositionSize = 500,
-  kNoTextMessage = 43,
-  kNoMemoryMessage = 44,
-  kChangedMessage = 45,
-  kNoPositionMessage = 46,
-  kMatchMessage = 47,
-  kNoMoreMessage = 48,
-  kHungMessage = 49,
 };
 
-// Set by FetchText when it wrote why it gave none (43, 44, 45): the reason
-// stays in the status line instead of "no more matches".
+// Set by FetchText when it wrote why it gave none: the reason stays in the
+// status line instead of "no more matches".
 bool FetchFailed = false;
 
 // One step over the buffer: a line feed starts the next line.
@@ -59,7 +53,7 @@ void WalkAll(const int *offsets, TextPosition *positions, int count) {
   }
 }
 
-const char *FetchFailure(int message) {
+const char *FetchFailure(MessageId message) {
   ShowTextStatus(MessageRef::Id(message));
   FetchFailed = true;
   return nullptr;
@@ -101,7 +95,7 @@ void ShowMatch(const MatchRecord &match) {
   const Region *whole = text.GetRegion(GroupRegions[0]);
   if (!whole) return;
   char position[kPositionSize];
-  FormatMessageText(position, kPositionSize, kMatchMessage, "dd", whole->startColumn + 1,
+  FormatMessageText(position, kPositionSize, kMatchAtMessage, "dd", whole->startColumn + 1,
                     whole->startLine + 1);
   ShowTextStatus(MessageRef::Literal(position));
 
@@ -122,7 +116,7 @@ void ShowExpressionStatus(MessageRef ref) {
 }
 
 void NextMatch() {
-  ShowTextStatus(MessageRef::Id(0));
+  ShowTextStatus(MessageRef::Id(kNoMessage));
   if (!TheMatchState.ExpressionReady) return;
   Advance(TheMatchState.NextAdvance);
   RunMatch();
@@ -130,7 +124,7 @@ void NextMatch() {
 
 void RunMatch() {
   MatchState &state = TheMatchState;
-  ShowTextStatus(MessageRef::Id(0));
+  ShowTextStatus(MessageRef::Id(kNoMessage));
   ClearRegions();
   state.NextAdvance = 0;
   if (!state.ExpressionReady) return;
@@ -140,7 +134,7 @@ void RunMatch() {
     FetchFailed = false;
     const char *p = FetchText();
     if (!p) {
-      if (!FetchFailed) ShowTextStatus(MessageRef::Id(kNoMoreMessage));
+      if (!FetchFailed) ShowTextStatus(MessageRef::Id(kNoMoreMatchesMessage));
       return;
     }
     // The text runs to the end of what was fetched; no need to measure it
@@ -149,7 +143,7 @@ void RunMatch() {
     std::memset(&match, 0, sizeof match);
     if (GuardedParse(p, last, &match)) break;
     if (!state.ExpressionReady) {  // the watchdog stopped the search
-      ShowExpressionStatus(MessageRef::Id(kHungMessage));
+      ShowExpressionStatus(MessageRef::Id(kSearchHungMessage));
       ClearRegions();
       return;
     }
@@ -198,11 +192,11 @@ const char *FetchText() {
     FreeTextBuffer();
     const int size = MaxInt(n + 2, kMinBufferSize);
     state.textBuffer = new (std::nothrow) char[size];
-    if (!state.textBuffer) return FetchFailure(kNoMemoryMessage);
+    if (!state.textBuffer) return FetchFailure(kNoMemoryForTextMessage);
     state.textSize = size;
   }
   if (text.ExtractText(range, state.textBuffer, state.textSize) != n)
-    return FetchFailure(kChangedMessage);
+    return FetchFailure(kTextChangedMessage);
   state.textLength = n;
   return state.textBuffer + state.offset;
 }

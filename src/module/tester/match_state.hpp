@@ -2,6 +2,7 @@
 // position from which the next search starts.
 #pragma once
 
+#include "host/messages.hpp"
 #include "host/text.hpp"
 #include "kestrum/kestrum.hpp"
 
@@ -39,13 +40,14 @@ const char *Advance(int n);
 void MatchPosition(int s, int e, TextPosition *start, TextPosition *end);
 void ClearRegions();
 void FreeTextBuffer();
-// An id, a text, or 0 to clear the line (items 14 and 29).
+// An id, a text, or kNoMessage to clear the line (kTextStatus and
+// kExpressionStatus).
 void ShowTextStatus(MessageRef ref);
 void ShowExpressionStatus(MessageRef ref);
 
 // The expression editor's text made ready for the engine: line feeds
 // dropped, spaces too when stripSpace, trailing white space trimmed (never
 // the first character), enclosed in slashes unless it starts with one.
-// `out` holds kExpressionLength + 3 bytes. Returns 40 when the text is
-// empty, 41 when nothing is left after cleaning, else 0.
-int PrepareExpression(const char *text, bool stripSpace, char *out);
+// `out` holds kExpressionLength + 3 bytes. Returns what to show when the
+// text is empty or nothing is left after cleaning, else kNoMessage.
+MessageId PrepareExpression(const char *text, bool stripSpace, char *out);

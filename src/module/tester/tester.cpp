@@ -7,6 +7,7 @@
 #include "dialogs/compact_template.hpp"
 #include "host/editor_link.hpp"
 #include "host/host_state.hpp"
+#include "host/messages.hpp"
 #include "host/text.hpp"
 #include "settings/settings.hpp"
 #include "tester/match_state.hpp"
@@ -17,7 +18,7 @@ namespace {
 enum : uint32_t {
   kSeparator = DIF_SEPARATOR | DIF_BOXCOLOR,
   kBare = DIF_NOBRACKETS,
-  kCentred = DIF_CENTERGROUP,
+  kCentered = DIF_CENTERGROUP,
   kRow = DIF_EDITOR,
 };
 
@@ -28,48 +29,44 @@ enum {
   // Narrower than this the dialog would fall apart: the host says the
   // screen is too small instead.
   kMinExtra = -20,
-  kNoEngineMessage = 51,
-  kNoMemoryMessage = 52,
 };
 
-const CompactItem kTesterTemplate[] = {
-    {DI_DOUBLEBOX, 3, 1, 73, 21, 0, 2},  // 0: frame and title
-    {DI_TEXT, 13, 2, 0, 0, 0, 0},        // 1: the text's position line
-    {DI_TEXT, 0, 3, 0, 3, kSeparator, 0},
-    {DI_BUTTON, 5, 4, 0, 0, kBare, 7},  // 3-6: the text's buttons
-    {DI_BUTTON, 5, 5, 0, 0, kBare, 8},
-    {DI_BUTTON, 5, 6, 0, 0, kBare, 9},
-    {DI_BUTTON, 5, 7, 0, 0, kBare, 10},
-    {DI_TEXT, 5, 2, 0, 0, 0, 6},       // 7: the text's heading
-    {DI_EDIT, 13, 4, 72, 4, kRow, 0},  // 8-13: the text's rows
-    {DI_EDIT, 13, 5, 72, 5, kRow, 0},
-    {DI_EDIT, 13, 6, 72, 6, kRow, 0},
-    {DI_EDIT, 13, 7, 72, 7, kRow, 0},
-    {DI_EDIT, 13, 8, 72, 8, kRow, 0},
-    {DI_EDIT, 13, 9, 72, 9, kRow, 0},
-    {DI_TEXT, -1, 10, -1, 10, kSeparator, 0},  // 14: the text status
-    {DI_TEXT, 13, 11, 0, 0, 0, 0},             // 15: the expression's position line
-    {DI_TEXT, 1, 12, 1, 12, kSeparator, 0},
-    {DI_BUTTON, 5, 13, 0, 0, kBare, 11},  // 17-21: the expression's buttons
-    {DI_BUTTON, 5, 14, 0, 0, kBare, 12},
-    {DI_BUTTON, 5, 15, 0, 0, kBare, 13},
-    {DI_BUTTON, 5, 17, 0, 0, kBare, 14},
-    {DI_BUTTON, 5, 18, 0, 0, kBare, 15},
-    {DI_TEXT, 5, 11, 0, 0, 0, 16},       // 22: the expression's heading
-    {DI_EDIT, 13, 13, 72, 13, kRow, 0},  // 23-28: the expression's rows
-    {DI_EDIT, 13, 14, 72, 14, kRow, 0},
-    {DI_EDIT, 13, 15, 72, 15, kRow, 0},
-    {DI_EDIT, 13, 16, 72, 16, kRow, 0},
-    {DI_EDIT, 13, 17, 72, 17, kRow, 0},
-    {DI_EDIT, 13, 18, 72, 18, kRow, 0},
-    {DI_TEXT, -1, 19, -1, 19, kSeparator, 0},  // 29: the expression status
-    {DI_BUTTON, 0, 20, 0, 0, kCentred, 5},     // 30: options
-    {DI_BUTTON, 0, 20, 0, 0, kCentred, 4},     // 31: close
-    {CIF_END, 0, 0, 0, 0, 0, 0},
+constexpr NumberedItem kTesterItems[] = {
+    {kFrame, {DI_DOUBLEBOX, 3, 1, 73, 21, 0, kTesterTitleMessage}},
+    {kTextPositionLine, {DI_TEXT, 13, 2, 0, 0, 0, kNoMessage}},
+    {kTextSeparator, {DI_TEXT, 0, 3, 0, 3, kSeparator, kNoMessage}},
+    {kTextPasteButton, {DI_BUTTON, 5, 4, 0, 0, kBare, kTextPasteMessage}},
+    {kTextCopyButton, {DI_BUTTON, 5, 5, 0, 0, kBare, kTextCopyMessage}},
+    {kTextLoadButton, {DI_BUTTON, 5, 6, 0, 0, kBare, kTextLoadMessage}},
+    {kTextUnmarkButton, {DI_BUTTON, 5, 7, 0, 0, kBare, kTextUnmarkMessage}},
+    {kTextHeading, {DI_TEXT, 5, 2, 0, 0, 0, kTextHeadingMessage}},
+    {kTextFirstRow, {DI_EDIT, 13, 4, 72, 4, kRow, kNoMessage}},
+    {kTextFirstRow + 1, {DI_EDIT, 13, 5, 72, 5, kRow, kNoMessage}},
+    {kTextFirstRow + 2, {DI_EDIT, 13, 6, 72, 6, kRow, kNoMessage}},
+    {kTextFirstRow + 3, {DI_EDIT, 13, 7, 72, 7, kRow, kNoMessage}},
+    {kTextFirstRow + 4, {DI_EDIT, 13, 8, 72, 8, kRow, kNoMessage}},
+    {kTextLastRow, {DI_EDIT, 13, 9, 72, 9, kRow, kNoMessage}},
+    {kTextStatus, {DI_TEXT, -1, 10, -1, 10, kSeparator, kNoMessage}},
+    {kExpressionPositionLine, {DI_TEXT, 13, 11, 0, 0, 0, kNoMessage}},
+    {kExpressionSeparator, {DI_TEXT, 1, 12, 1, 12, kSeparator, kNoMessage}},
+    {kExpressionPasteButton, {DI_BUTTON, 5, 13, 0, 0, kBare, kExpressionPasteMessage}},
+    {kExpressionCopyButton, {DI_BUTTON, 5, 14, 0, 0, kBare, kExpressionCopyMessage}},
+    {kExpressionUnmarkButton, {DI_BUTTON, 5, 15, 0, 0, kBare, kExpressionUnmarkMessage}},
+    {kFindButton, {DI_BUTTON, 5, 17, 0, 0, kBare, kFindMessage}},
+    {kNextButton, {DI_BUTTON, 5, 18, 0, 0, kBare, kNextMessage}},
+    {kExpressionHeading, {DI_TEXT, 5, 11, 0, 0, 0, kExpressionHeadingMessage}},
+    {kExpressionFirstRow, {DI_EDIT, 13, 13, 72, 13, kRow, kNoMessage}},
+    {kExpressionFirstRow + 1, {DI_EDIT, 13, 14, 72, 14, kRow, kNoMessage}},
+    {kExpressionFirstRow + 2, {DI_EDIT, 13, 15, 72, 15, kRow, kNoMessage}},
+    {kExpressionFirstRow + 3, {DI_EDIT, 13, 16, 72, 16, kRow, kNoMessage}},
+    {kExpressionFirstRow + 4, {DI_EDIT, 13, 17, 72, 17, kRow, kNoMessage}},
+    {kExpressionLastRow, {DI_EDIT, 13, 18, 72, 18, kRow, kNoMessage}},
+    {kExpressionStatus, {DI_TEXT, -1, 19, -1, 19, kSeparator, kNoMessage}},
+    {kOptionsButton, {DI_BUTTON, 0, 20, 0, 0, kCentered, kOptionsMessage}},
+    {kCloseButton, {DI_BUTTON, 0, 20, 0, 0, kCentered, kCloseMessage}},
 };
-
-static_assert(sizeof kTesterTemplate / sizeof kTesterTemplate[0] == kTesterItemCount + 1,
-              "the tester has 32 items");
+constexpr CompactTemplate<kTesterItemCount> kTesterTemplate = Numbered(kTesterItems);
+static_assert(kTesterTemplate.inPlace, "each record at its TesterItem number");
 
 int ConsoleWidth() {
   CONSOLE_SCREEN_BUFFER_INFO info;
@@ -78,7 +75,7 @@ int ConsoleWidth() {
   return info.dwSize.X;
 }
 
-void Warn(int id) {
+void Warn(MessageId id) {
   const PluginStartupInfo *info = Host.HostInfo;
   if (info->Message)
     info->Message(info->ModuleNumber, FMSG_MB_OK | FMSG_ALLINONE | FMSG_WARNING, nullptr,
@@ -109,7 +106,7 @@ int RunTester() {
   const int keptLine = link.CursorLine();
 
   FarDialogItem items[kTesterItemCount];
-  ExpandTemplate(kTesterTemplate, items);
+  ExpandTemplate(kTesterTemplate.records, items);
   const int extra = TesterExtraWidth(ConsoleWidth());
   WidenTesterItems(items, kTesterItemCount, extra);
 
@@ -132,7 +129,7 @@ int RunTester() {
     delete Tester;
     Tester = nullptr;
   } else {
-    Warn(kNoMemoryMessage);
+    Warn(kNoMemoryForTesterMessage);
   }
   FreeTextBuffer();
   if (table->DestroyEngine) table->DestroyEngine(&Engine);

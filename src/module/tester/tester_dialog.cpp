@@ -14,17 +14,9 @@ bool HotkeyToggle = false;
 namespace {
 
 enum {
-  kTextFirst = kTextFirstRow,
-  kTextLast = kTextLastRow,
-  kExpressionFirst = kExpressionFirstRow,
-  kExpressionLast = kExpressionLastRow,
   kConfirmSize = 1000,
   kConfirmFlags = FMSG_MB_YESNO | FMSG_ALLINONE | FMSG_WARNING,
   kHelpInDirectory = 4,
-  kPasteTextQuestion = 17,
-  kLoadTextQuestion = 18,
-  kPasteExpressionQuestion = 19,
-  kCloseQuestion = 20,
 };
 
 const char kHelpTopic[] = "MainDialog";
@@ -60,20 +52,20 @@ LONG_PTR Handle(HANDLE handle, int message, int param1, LONG_PTR param2) {
       break;
     case DN_KEY:
       if (param2 != KEY_TAB && param2 != (KEY_SHIFT | KEY_TAB)) break;
-      if (Within(param1, kTextFirst, kTextLast)) {
-        dialog.SetFocus(kExpressionFirst + tester.expression.cursorRow);
+      if (Within(param1, kTextFirstRow, kTextLastRow)) {
+        dialog.SetFocus(kExpressionFirstRow + tester.expression.cursorRow);
         return 1;
       }
-      if (Within(param1, kExpressionFirst, kExpressionLast)) {
-        dialog.SetFocus(kTextFirst + tester.text.cursorRow);
+      if (Within(param1, kExpressionFirstRow, kExpressionLastRow)) {
+        dialog.SetFocus(kTextFirstRow + tester.text.cursorRow);
         return 1;
       }
       break;
     case DN_BTNCLICK:
       return OnButton(param1);
     case DN_GOTFOCUS:
-      if (IsTextButton(param1)) dialog.SetFocus(kTextFirst);
-      if (IsExpressionButton(param1)) dialog.SetFocus(kExpressionFirst);
+      if (IsTextButton(param1)) dialog.SetFocus(kTextFirstRow);
+      if (IsExpressionButton(param1)) dialog.SetFocus(kExpressionFirstRow);
       break;
     case DN_HOTKEY:
       HotkeyToggle = !HotkeyToggle;
@@ -85,7 +77,7 @@ LONG_PTR Handle(HANDLE handle, int message, int param1, LONG_PTR param2) {
       }
       break;
     case DN_INITDIALOG:
-      dialog.SetFocus(kTextFirst);
+      dialog.SetFocus(kTextFirstRow);
       for (int &region : GroupRegions) region = tester.text.AddRegion();
       break;
     case kCursorMovedMessage:
@@ -176,7 +168,7 @@ int OnButton(int item) {
   return item == kCloseButton ? 0 : 1;
 }
 
-bool Confirm(int id) {
+bool Confirm(MessageId id) {
   const PluginStartupInfo *info = Host.HostInfo;
   if (!info || !info->Message) return false;
   char question[kConfirmSize];

@@ -6,26 +6,9 @@
 
 #include "editor/dialog_handle.hpp"
 #include "editor/status_editors.hpp"
+#include "host/messages.hpp"
 #include "settings/settings.hpp"
-
-// Items of the tester dialog that the procedure and the match run name.
-enum TesterItem {
-  kFrameItem = 0,
-  kTextPasteButton = 3,
-  kTextCopyButton = 4,
-  kTextLoadButton = 5,
-  kTextUnmarkButton = 6,
-  kTextStatus = 14,
-  kExpressionPasteButton = 17,
-  kExpressionCopyButton = 18,
-  kExpressionUnmarkButton = 19,
-  kFindButton = 20,
-  kNextButton = 21,
-  kExpressionStatus = 29,
-  kOptionsButton = 30,
-  kCloseButton = 31,
-  kTesterItemCount = 32,
-};
+#include "tester/tester_items.hpp"
 
 struct TesterDialog {
   DialogHandle dialog;
@@ -45,4 +28,4 @@ extern bool HotkeyToggle;
 
 LONG_PTR WINAPI TesterDialogProc(HANDLE dialog, int message, int param1, LONG_PTR param2);
 int OnButton(int item);
-bool Confirm(int id);
+bool Confirm(MessageId id);
