@@ -6,7 +6,7 @@
 
 #include <cstdint>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "app/module_loader.hpp"
@@ -17,27 +17,7 @@
 
 namespace {
 
-using test_support::Key;
-using test_support::Keys;
-
-std::string ReadAll(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// A folder of its own for the module, so that its hang log lands there.
-std::string ScratchModule() {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder =
-      std::string(temp) + "pardune-unload-" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  for (const char *name : {"Pardune.kmx", "Pardune.lng"})
-    CopyFileA(BesideTestProgram(name).c_str(), (folder + "\\" + name).c_str(), FALSE);
-  return folder + "\\Pardune.kmx";
-}
+const char *const kFiles[] = {"Pardune.kmx", "Pardune.lng", "RegExp_bug.txt"};
 
 // Raises exceptions and handles them, the way a host does all the time.
 int HostExceptions() {
@@ -52,17 +32,23 @@ int HostExceptions() {
 }
 
 TEST(UnloadedModule, LeavesNothingBehindAfterAFaultInAGuardedCall) {
-  const std::string path = ScratchModule();
+  // A folder of its own for the module, where its hang log lands.
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder =
+      temp + std::string("pardune-unload-") + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (int i = 0; i < 2; ++i)
+    CopyFileA(BesideTestProgram(kFiles[i]).c_str(), (folder + kFiles[i]).c_str(), FALSE);
+  const std::string path = folder + kFiles[0];
   app::LoadedModule module;
   std::string error;
   ASSERT_TRUE(app::LoadModule(path, &module, &error)) << error;
 
   // Text, then an expression whose search reads address zero; Find.
   test_support::QueueBackend backend;
-  for (const auto &event : Keys("aaa")) backend.events.push_back(event);
-  backend.events.push_back(Key(KEY_TAB));
-  for (const auto &event : Keys("(*FAULT)a")) backend.events.push_back(event);
-  backend.events.push_back(Key(KEY_ALT + 'F'));
+  for (const auto &event : test_support::Keys("aaa\t(*FAULT)a")) backend.events.push_back(event);
+  backend.events.push_back(test_support::Key(KEY_ALT + 'F'));
   farhost::TheScreen().Resize(80, 25);
   farhost::SetBackend(&backend);
   app::RunModule(module);
@@ -70,13 +56,13 @@ TEST(UnloadedModule, LeavesNothingBehindAfterAFaultInAGuardedCall) {
   app::UnloadModule(&module);
   EXPECT_EQ(GetModuleHandleA(path.c_str()), nullptr);
 
-  const std::string folder = path.substr(0, path.rfind('\\'));
-  const std::string log = ReadAll(folder + "\\RegExp_bug.txt");
+  std::ifstream in(folder + kFiles[2], std::ios::binary);
+  const std::string log{std::istreambuf_iterator<char>(in), {}};
+  in.close();
   EXPECT_NE(log.find("Parser hungs up at Parse expression"), std::string::npos) << log;
   EXPECT_EQ(HostExceptions(), 3);
 
-  for (const char *name : {"Pardune.kmx", "Pardune.lng", "RegExp_bug.txt"})
-    DeleteFileA((folder + "\\" + name).c_str());
+  for (const char *name : kFiles) DeleteFileA((folder + name).c_str());
   RemoveDirectoryA(folder.c_str());
 }
 

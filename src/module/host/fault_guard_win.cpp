@@ -108,7 +108,9 @@ int CallInFrame(int (*call)(void *), void *arg, Guard *guard) {
 
 // The frame is that of CallInFrame, whose unwind data names the handler; it
 // keeps the guard 32 bytes above its stack pointer, past the callee's home
-// area.
+// area. The system finds it by walking the stack with the unwind data of
+// each function: code without any (machine code an engine generates and
+// does not register) hides the frame. The 32-bit list has no such limit.
 extern "C" int CallInFrame(int (*call)(void *), void *arg, Guard *guard);
 asm(R"(
   .text
