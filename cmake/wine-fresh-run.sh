@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs a Windows test program under wine in a new wine prefix, removed again
 # afterwards: the program meets an empty registry and a clipboard of its own.
+#   wine-fresh-run.sh LOADER PROGRAM [ARGS...]   (LOADER as for wine-run.sh)
 set -e
-exe=$1; shift
+loader=$1 exe=$2
+shift 2
 dir=$(cd "$(dirname "$exe")" && pwd)
 # A run stopped by force leaves its prefix behind; none lives an hour.
 find "$dir/.." -maxdepth 1 -name 'wineprefix-fresh.*' -mmin +60 -exec rm -rf {} + 2>/dev/null || true
@@ -20,5 +22,5 @@ trap cleanup EXIT
 trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
-wineboot -i >/dev/null 2>&1
-wine "$exe" "$@"
+"$loader" wineboot -i >/dev/null 2>&1
+"$loader" "$exe" "$@"

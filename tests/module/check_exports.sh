@@ -1,14 +1,16 @@
 #!/bin/sh
 # Checks that a built module exports exactly Start, GetInfo, Run and Exit.
-#   check_exports.sh pe <objdump> Pardune.kmx   (a PE32 i386 DLL)
-#   check_exports.sh elf <nm> Pardune.kmx       (an ELF shared object)
+#   check_exports.sh pe32 <objdump> Pardune.kmx   (a PE32 DLL for i386)
+#   check_exports.sh pe64 <objdump> Pardune.kmx   (a PE32+ DLL for x86-64)
+#   check_exports.sh elf <nm> Pardune.kmx         (an ELF shared object)
 set -eu
 kind=$1 tool=$2 module=$3
 expected="Exit GetInfo Run Start"
 
-if [ "$kind" = pe ]; then
+if [ "$kind" = pe32 ] || [ "$kind" = pe64 ]; then
+  if [ "$kind" = pe32 ]; then format=pei-i386; else format=pei-x86-64; fi
   dump=$("$tool" -p "$module")
-  echo "$dump" | grep -q 'file format pei-i386' || { echo "not a PE32 i386 file: $module"; exit 1; }
+  echo "$dump" | grep -q "file format $format\$" || { echo "not a $format file: $module"; exit 1; }
   echo "$dump" | grep -q 'Characteristics.*DLL\|^	*DLL$' ||
     "$tool" -f "$module" | grep -q 'DLL' || { echo "not a DLL: $module"; exit 1; }
   # Entries of the export name table: lines "[ n] +base[ ord] Name".

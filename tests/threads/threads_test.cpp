@@ -154,6 +154,29 @@ int Overflow(void *) {
   return Recurse(0);
 }
 
+#ifdef _WIN32
+// Exceptions that are not hardware faults, raised and left unhandled: a
+// breakpoint, an application's own codes, a C++ exception as other compilers
+// raise it (it cannot be continued), and this compiler's own where those
+// are structured exceptions too.
+int Breakpoint(void *) {
+  DebugBreak();
+  return 0;
+}
+
+template <DWORD code, DWORD flags = 0>
+int Raise(void *) {
+  RaiseException(code, flags, 0, nullptr);
+  return 0;
+}
+
+#ifdef __SEH__
+int Throw(void *) {
+  throw 42;
+}
+#endif
+#endif
+
 TEST(FaultGuard, PassesTheResultOn) {
   int value = 41, result = 0;
   EXPECT_TRUE(RunGuarded(Answer, &value, &result));
@@ -173,11 +196,22 @@ struct Fault {
   const char *name;
   int (*call)(void *);
 };
-const Fault kFaults[] = {{"null pointer", ReadNull},
-                         {"wild pointer", ReadWild},
-                         {"division by zero", Divide},
-                         {"illegal instruction", Illegal},
-                         {"stack overflow", Overflow}};
+const Fault kFaults[] = {
+    {"null pointer", ReadNull},
+    {"wild pointer", ReadWild},
+    {"division by zero", Divide},
+    {"illegal instruction", Illegal},
+    {"stack overflow", Overflow},
+#ifdef _WIN32
+    {"breakpoint", Breakpoint},
+    {"application's error code", Raise<0xE0000001>},
+    {"application's warning code", Raise<0xA0000001>},
+    {"foreign C++ exception", Raise<0xE06D7363, EXCEPTION_NONCONTINUABLE>},
+#ifdef __SEH__
+    {"C++ exception", Throw},
+#endif
+#endif
+};
 
 TEST(FaultGuard, FaultsOnAGuardedThreadReachTheRecoveryPoint) {
   for (int round = 0; round < 2; ++round) {
@@ -211,6 +245,32 @@ TEST(FaultGuard, FaultsOnTheCallingThreadComeBack) {
   EXPECT_EQ(result, 2);
 }
 
+#ifdef _WIN32
+// Kernel space: IsBadReadPtr meets an access violation and handles it.
+const void *const kKernelAddress =
+    reinterpret_cast<const void *>(~uintptr_t{0} & ~uintptr_t{0xFFFF});
+
+int HandlesItsOwn(void *) {
+  if (!IsBadReadPtr(kKernelAddress, sizeof(int))) return 0;
+  OutputDebugStringA("threads_test: a note for a debugger\n");
+  try {
+    throw 7;
+  } catch (int n) {
+    return n;
+  }
+}
+
+TEST(FaultGuard, ExceptionsTheCallHandlesStayItsOwn) {
+  GuardedRun run{HandlesItsOwn, nullptr};
+  HANDLE h = CreateThread(nullptr, 0, GuardedWorker, &run, 0, nullptr);
+  ASSERT_NE(h, nullptr);
+  ASSERT_EQ(WaitForSingleObject(h, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(run.state.load(), 2);
+  EXPECT_EQ(run.result, 7);
+  CloseHandle(h);
+}
+#endif
+
 // A fault outside a guarded call, in a copy of this program: it must die.
 const char kChildFlag[] = "--fault-unguarded";
 
@@ -224,6 +284,10 @@ int RunChild(const char *where) {
   if (std::strcmp(where, "thread") == 0) {
     HANDLE h = CreateThread(nullptr, 0, UnguardedFault, nullptr, 0, nullptr);
     WaitForSingleObject(h, 5000);
+#ifdef _WIN32
+  } else if (std::strcmp(where, "raise") == 0) {
+    Raise<0xE0000001>(nullptr);
+#endif
   } else {
     ReadNull(nullptr);
   }
@@ -259,6 +323,7 @@ TEST(FaultGuard, AFaultOutsideAGuardedCallStillEndsTheProgram) {
   for (const char *where : {"thread", "main"}) {
     EXPECT_EQ(RunSelf(where), 0xC0000005u) << where;
   }
+  EXPECT_EQ(RunSelf("raise"), 0xE0000001u);
 }
 #else
 // How the child ended: its signal, or -(exit status).
