@@ -4,19 +4,29 @@
 // its own exit code. CreateThread hands the job to a parked system thread (a
 // worker) and wakes it; when the job returns, the worker parks again for the
 // next one. Both sides spin briefly before they sleep (wait_word.hpp), so a
-// short call costs neither a new thread nor a sleep and a wake-up.
+// short call costs neither a new thread nor a sleep and a wake-up. In that
+// steady state a call makes no system call at all: what a worker needs (its
+// signal mask, its alternate signal stack) is set up once when it starts,
+// and the job's end and exit code are read from memory.
 //
 // TerminateThread stops a job wherever it runs: a signal to its worker, whose
 // handler jumps back to the worker's exit path. Nothing is unwound, no
 // destructor runs, no lock is released. That is safe only for code that holds
 // no lock and owns no allocation it has not yet handed over at the moment it
-// is stopped (the engine's Parse is written that way); stopping code that
+// is stopped (the engine's calls are written that way); stopping code that
 // sits inside malloc or holds a mutex leaves the lock held for ever, just as
 // Windows' TerminateThread does. The stopped code may have left its stack or
 // thread-local state half done, so its worker never gets another job: it is
-// retired, ends, and is joined by the next wait or CreateThread.
+// retired, ends, and is joined by a later wait or CreateThread. A retired
+// worker that does not end within a moment (its own exit needs a lock the
+// stopped code held) is left to end on its own, and counted.
 // pthread_cancel is never used: it unwinds, and unwinding through machine code
 // that a JIT compiler made aborts.
+//
+// Jobs run with the signal mask their worker began with. A job that changes
+// the mask and returns leaves it so for the next job on that worker (Windows
+// code has no signal masks to change); a stop that such a job held back is
+// taken off when the job ends, not passed on.
 #include <pthread.h>
 #include <sched.h>
 #include <setjmp.h>
@@ -43,38 +53,47 @@ constexpr int kMaxParked = 4;
 // Records kept for reuse.
 constexpr int kSpareJobs = 16;
 constexpr int kSpareWorkers = 4;
+// How long a wait that saw a stopped job end gives its worker to be gone.
+constexpr int64_t kLeaveNanoseconds = 100 * 1000 * 1000;
 
 struct Worker;
 
-struct Job {
+enum : uint32_t { kRunning, kStopAsked, kStopSent, kEnded };  // Job::state
+
+// One cache line: what the creator writes and the worker reads, then what the
+// worker writes and the waiter reads.
+struct alignas(64) Job {
   LPTHREAD_START_ROUTINE start = nullptr;
   LPVOID parameter = nullptr;
+  Worker *worker = nullptr;  // fixed until the job has ended
   DWORD id = 0;
-  // Orders a stop against the job's end: until the job has ended, its worker
-  // is there to take the signal.
-  std::mutex mutex;
-  Worker *worker = nullptr;  // guarded by mutex; null once ended
-  DWORD terminateCode = 0;   // guarded by mutex, written before terminate
-  std::atomic<bool> terminate{false};
-  DWORD exitCode = 0;                 // written before ended
-  std::atomic<uint32_t> ended{0};     // 1 once ended; waiters sleep on it
-  std::atomic<uint32_t> sleepers{0};  // waiters asleep on ended
+  DWORD exitCode = 0;       // valid once ended
+  DWORD terminateCode = 0;  // written by the stop that won, before kStopSent
+  // kRunning, then kEnded; or a stop asked for (the worker is kept until the
+  // signal is sent), sent, and then kEnded. Waiters sleep on it.
+  std::atomic<uint32_t> state{kRunning};
+  std::atomic<uint32_t> sleepers{0};  // waiters asleep on state
   std::atomic<int> references{2};     // its worker and its handle
 };
 
-enum : uint32_t { kNoJob, kJobGiven, kAsleep };  // Worker::wake
+enum : uint32_t { kBusy, kIdle, kAsleep, kJobGiven };  // Worker::state
 
 struct Worker {
-  pthread_t thread{};
-  size_t stackSize = 0;
-  Job *next = nullptr;  // the job handed over, written before wake
-  std::atomic<uint32_t> wake{kNoJob};
-  std::atomic<Job *> running{nullptr};
+  // Shared with the creator that hands over the next job.
+  alignas(64) std::atomic<uint32_t> state{kBusy};
+  Job *next = nullptr;  // the job handed over, written before kJobGiven
+  // The worker's own, and the signal handler's on its thread.
+  alignas(64) std::atomic<Job *> running{nullptr};
   // True while the job's code runs and a stop may jump out of it.
   std::atomic<bool> stoppable{false};
   sigjmp_buf exitPath;
-  sigset_t mask;                  // every job starts with it: what the thread began with
-  Worker *nextRetired = nullptr;  // guarded by the pool's mutex
+  sigset_t mask;  // what its jobs run with: what the thread began with
+  pthread_t thread{};
+  size_t stackSize = 0;
+  // Guarded by the pool's mutex.
+  int slot = -1;  // its place among the parked, or -1
+  Worker *nextRetired = nullptr;
+  bool stranded = false;  // did not end when it should have
   alignas(16) unsigned char altStack[winport::kAltStackSize];
 };
 
@@ -102,13 +121,16 @@ struct Spares {
   }
 };
 
-// Never destroyed: parked workers sleep on through the process's exit.
+// Never destroyed: parked workers sleep on through the process's exit. In
+// the steady state only the creating thread takes the mutex: a worker takes
+// it only to join the parked or to leave them.
 struct Pool {
   std::mutex mutex;
-  Worker *parked[kMaxParked] = {};  // the last parked on top
-  int parkedCount = 0;
-  Worker *retired = nullptr;  // ended or ending, not yet joined
+  Worker *parked[kMaxParked] = {};  // a slot per worker that parks
+  int lastGiven = 0;                // the slot given last: likeliest spinning
+  Worker *retired = nullptr;        // ended or ending, not yet joined
   std::atomic<int> retiredCount{0};
+  std::atomic<int> stranded{0};
   Spares<Job, kSpareJobs> jobs;
   Spares<Worker, kSpareWorkers> workers;
   size_t defaultStack = 0;
@@ -137,22 +159,14 @@ void FreeJob(Job *job) {
   delete job;
 }
 
-Worker *NewWorker() {
-  Pool &pool = ThePool();
-  {
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    if (Worker *w = pool.workers.Take()) return w;
-  }
+// Under the pool's mutex.
+Worker *NewWorker(Pool &pool) {
+  if (Worker *w = pool.workers.Take()) return w;
   return new (std::nothrow) Worker;
 }
 
-void FreeWorker(Worker *w) {
-  Pool &pool = ThePool();
-  {
-    std::lock_guard<std::mutex> lock(pool.mutex);
-    if (pool.workers.Keep(w)) return;
-  }
-  delete w;
+void FreeWorker(Pool &pool, Worker *w) {
+  if (!pool.workers.Keep(w)) delete w;
 }
 
 std::mutex gHandlesMutex;
@@ -197,12 +211,18 @@ class HeldJob {
   Job *job_;
 };
 
+bool Ended(const Job *job) {
+  return job->state.load(std::memory_order_acquire) == kEnded;
+}
+
 void OnStop(int, siginfo_t *, void *) {
   Worker *w = tWorker;
   if (w == nullptr) return;
   // A stop that comes late, after its job ended, finds another job or none.
-  Job *job = w->running.load();
-  if (job == nullptr || !job->terminate.load() || !w->stoppable.exchange(false)) return;
+  Job *job = w->running.load(std::memory_order_relaxed);
+  if (job == nullptr) return;
+  uint32_t state = job->state.load();
+  if ((state != kStopAsked && state != kStopSent) || !w->stoppable.exchange(false)) return;
   siglongjmp(w->exitPath, 1);
 }
 
@@ -219,9 +239,10 @@ void AfterForkInParent() {
 
 void AfterForkInChild() {
   Pool &pool = ThePool();
-  pool.parkedCount = 0;
+  for (Worker *&w : pool.parked) w = nullptr;
   pool.retired = nullptr;
   pool.retiredCount.store(0);
+  pool.stranded.store(0);
   gHandlesMutex.unlock();
   pool.mutex.unlock();
 }
@@ -249,19 +270,41 @@ size_t StackSizeFor(SIZE_T requested) {
   return (requested + 0xFFFF) & ~size_t{0xFFFF};
 }
 
-// A worker that ends puts itself here before its last job is told ended,
-// so whoever saw that end can join it.
+// A worker that ends leaves its slot and puts itself here before its last
+// job is told ended, so whoever saw that end can join it.
 void Retire(Worker *w) {
   Pool &pool = ThePool();
   std::lock_guard<std::mutex> lock(pool.mutex);
+  if (w->slot >= 0) pool.parked[w->slot] = nullptr;
+  w->slot = -1;
   w->nextRetired = pool.retired;
   pool.retired = w;
   pool.retiredCount.fetch_add(1);
 }
 
-// Joins the retired workers: each is past its last job and leaving, and
-// once joined its stack is free for the next thread.
-void Reap() {
+bool Join(Worker *w, const timespec *deadline) {
+  if (deadline == nullptr) return pthread_tryjoin_np(w->thread, nullptr) == 0;
+  return pthread_clockjoin_np(w->thread, nullptr, CLOCK_MONOTONIC, deadline) == 0;
+}
+
+timespec After(int64_t nanoseconds) {
+  int64_t at = winport::MonotonicNanoseconds() + nanoseconds;
+  return timespec{static_cast<time_t>(at / 1000000000), static_cast<long>(at % 1000000000)};
+}
+
+bool Passed(const timespec &deadline) {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec > deadline.tv_sec ||
+         (now.tv_sec == deadline.tv_sec && now.tv_nsec >= deadline.tv_nsec);
+}
+
+// Joins the retired workers that have ended: each is past its last job and
+// leaving, and once joined its stack is free for the next thread. `settle`:
+// each is given a moment to end; one that does not is stranded (its exit
+// waits for a lock that a stopped job left held), is never waited for again,
+// and is joined if it ever ends.
+void Reap(bool settle) {
   Pool &pool = ThePool();
   if (pool.retiredCount.load() == 0) return;
   Worker *list = nullptr;
@@ -271,86 +314,126 @@ void Reap() {
     pool.retired = nullptr;
     pool.retiredCount.store(0);
   }
+  const timespec deadline = After(kLeaveNanoseconds);
+  Worker *left = nullptr;
   while (list != nullptr) {
     Worker *w = list;
     list = w->nextRetired;
-    if (pthread_equal(w->thread, pthread_self())) {  // a leaving worker's own
-      Retire(w);                                     // thread-local cleanup
+    // A leaving worker's own thread-local cleanup may get here: it can't
+    // join itself.
+    bool joined = !pthread_equal(w->thread, pthread_self()) &&
+                  Join(w, settle && !w->stranded ? &deadline : nullptr);
+    if (joined) {
+      if (w->stranded) pool.stranded.fetch_sub(1);
+      std::lock_guard<std::mutex> lock(pool.mutex);
+      FreeWorker(pool, w);
       continue;
     }
-    pthread_join(w->thread, nullptr);
-    FreeWorker(w);
+    if (settle && !w->stranded && !pthread_equal(w->thread, pthread_self())) {
+      w->stranded = true;
+      pool.stranded.fetch_add(1);
+    }
+    w->nextRetired = left;
+    left = w;
+  }
+  if (left == nullptr) return;
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  while (left != nullptr) {
+    Worker *w = left;
+    left = w->nextRetired;
+    w->nextRetired = pool.retired;
+    pool.retired = w;
+    pool.retiredCount.fetch_add(1);
   }
 }
 
 // Offers a worker whose job returned for the next one; false when enough
 // are parked already.
 bool Park(Worker *w) {
-  Pool &pool = ThePool();
-  std::lock_guard<std::mutex> lock(pool.mutex);
-  if (pool.parkedCount == kMaxParked) return false;
-  pool.parked[pool.parkedCount++] = w;
+  if (w->slot < 0) {
+    Pool &pool = ThePool();
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    for (int i = 0; i < kMaxParked && w->slot < 0; ++i) {
+      if (pool.parked[i] != nullptr) continue;
+      pool.parked[i] = w;
+      w->slot = i;
+    }
+    if (w->slot < 0) return false;
+  }
+  w->state.store(kIdle, std::memory_order_release);
   return true;
 }
 
-// The last parked worker with a stack large enough: the likeliest to be
-// still spinning.
-Worker *Unpark(size_t stackSize) {
-  Pool &pool = ThePool();
-  std::lock_guard<std::mutex> lock(pool.mutex);
-  for (int i = pool.parkedCount - 1; i >= 0; --i) {
-    Worker *w = pool.parked[i];
-    if (w->stackSize < stackSize) continue;
-    for (int j = i; j + 1 < pool.parkedCount; ++j) pool.parked[j] = pool.parked[j + 1];
-    --pool.parkedCount;
-    return w;
+// Hands `job` to `w` if it is parked. Under the pool's mutex, so one creator
+// at a time writes `next`.
+bool Give(Worker *w, Job *job) {
+  for (uint32_t s = w->state.load(); s == kIdle || s == kAsleep;) {
+    w->next = job;
+    if (w->state.compare_exchange_weak(s, kJobGiven)) {
+      if (s == kAsleep) winport::Wake(w->state, 1);
+      return true;
+    }
   }
-  return nullptr;
+  return false;
 }
 
-void HandOver(Worker *w, Job *job) {
-  w->next = job;
-  if (w->wake.exchange(kJobGiven) == kAsleep) winport::Wake(w->wake, 1);
+// A parked worker with a stack large enough, given `job`; the one given the
+// last job first, as it is the likeliest to be still spinning.
+bool GiveToParked(size_t stackSize, Job *job) {
+  Pool &pool = ThePool();
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  for (int k = 0; k < kMaxParked; ++k) {
+    int i = (pool.lastGiven + k) % kMaxParked;
+    Worker *w = pool.parked[i];
+    if (w == nullptr || w->stackSize < stackSize) continue;
+    job->worker = w;
+    if (!Give(w, job)) continue;
+    pool.lastGiven = i;
+    return true;
+  }
+  return false;
 }
 
 Job *AwaitJob(Worker *w) {
-  auto given = [w] { return w->wake.load(std::memory_order_acquire) == kJobGiven; };
+  auto given = [w] { return w->state.load(std::memory_order_acquire) == kJobGiven; };
   if (!winport::SpinUntil(given)) {
-    uint32_t expected = kNoJob;
-    if (w->wake.compare_exchange_strong(expected, kAsleep)) {
-      while (w->wake.load() == kAsleep) winport::SleepWhile(w->wake, kAsleep, nullptr);
+    uint32_t expected = kIdle;
+    if (w->state.compare_exchange_strong(expected, kAsleep)) {
+      while (w->state.load() == kAsleep) winport::SleepWhile(w->state, kAsleep, nullptr);
     }
   }
-  w->wake.store(kNoJob, std::memory_order_relaxed);
+  w->state.store(kBusy, std::memory_order_relaxed);
   return w->next;
 }
 
 // Runs the job's code; false when a stop jumped out of it.
 __attribute__((noinline)) bool RunJob(Worker *w, Job *job, DWORD *code) {
   SetLastError(ERROR_SUCCESS);  // each job starts afresh, as a new thread does
-  w->running.store(job);
-  // The mask is not restored: a worker that was stopped only ends.
+  w->running.store(job, std::memory_order_relaxed);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  // The mask is not saved: a worker that was stopped only ends.
   if (sigsetjmp(w->exitPath, 0) != 0) return false;
   w->stoppable.store(true);
-  // Each job starts with the signals its thread began with; a stop that the
-  // last job held back arrives now, and is not this job's.
-  pthread_sigmask(SIG_SETMASK, &w->mask, nullptr);
   // A stop that came before the start has nothing to interrupt.
-  if (!job->terminate.load()) *code = job->start(job->parameter);
+  if (job->state.load() == kRunning) *code = job->start(job->parameter);
   w->stoppable.store(false);
   return true;
 }
 
+// Tells the job's end: its exit code, or the stop's when one was asked for
+// first (its caller was told it worked).
 void EndJob(Worker *w, Job *job, DWORD code) {
-  {
-    std::lock_guard<std::mutex> lock(job->mutex);
-    // A stop asked for before the end wins: its caller was told it worked.
-    job->exitCode = job->terminate.load() ? job->terminateCode : code;
-    job->worker = nullptr;
-    job->ended.store(1);
+  w->running.store(nullptr, std::memory_order_relaxed);
+  job->exitCode = code;
+  uint32_t state = kRunning;
+  if (!job->state.compare_exchange_strong(state, kEnded)) {
+    // The stop's signal is on its way: the worker stays until it is sent.
+    auto sent = [job] { return job->state.load() != kStopAsked; };
+    while (!winport::SpinUntil(sent)) winport::SleepWhile(job->state, kStopAsked, nullptr);
+    job->exitCode = job->terminateCode;
+    job->state.store(kEnded);
   }
-  w->running.store(nullptr);
-  if (job->sleepers.load() != 0) winport::Wake(job->ended, INT_MAX);
+  if (job->sleepers.load() != 0) winport::Wake(job->state, INT_MAX);
   Release(job);
 }
 
@@ -372,6 +455,8 @@ void *WorkerMain(void *argument) {
         EndJob(w, job, code);
         break;
       }
+      // A stop the job held back is taken off here: it is not the next job's.
+      if (job->state.load() != kRunning) pthread_sigmask(SIG_SETMASK, &w->mask, nullptr);
       // Parked before the end is told, so that the next CreateThread finds it.
       bool parked = Park(w);
       if (!parked) Retire(w);
@@ -386,7 +471,12 @@ void *WorkerMain(void *argument) {
 
 // A new worker with `job` as its first.
 bool StartWorker(size_t stackSize, Job *job) {
-  Worker *w = NewWorker();
+  Pool &pool = ThePool();
+  Worker *w = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(pool.mutex);
+    w = NewWorker(pool);
+  }
   if (w == nullptr) return false;
   w->stackSize = stackSize;
   w->next = job;
@@ -398,20 +488,14 @@ bool StartWorker(size_t stackSize, Job *job) {
   pthread_attr_destroy(&attributes);
   if (error == 0) return true;
   job->worker = nullptr;
-  FreeWorker(w);
+  std::lock_guard<std::mutex> lock(pool.mutex);
+  FreeWorker(pool, w);
   return false;
 }
 
 void Unregister(Job *job) {
   std::lock_guard<std::mutex> lock(gHandlesMutex);
   Handles().erase(job);
-}
-
-bool Passed(const timespec &deadline) {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return now.tv_sec > deadline.tv_sec ||
-         (now.tv_sec == deadline.tv_sec && now.tv_nsec >= deadline.tv_nsec);
 }
 
 }  // namespace
@@ -424,7 +508,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
     return nullptr;
   }
   SetUp();
-  Reap();
+  Reap(false);
   Job *job = NewJob();
   if (job == nullptr) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
@@ -432,7 +516,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
   }
   job->start = start;
   job->parameter = parameter;
-  job->id = gNextId.fetch_add(1) * 4;
+  job->id = gNextId.fetch_add(1, std::memory_order_relaxed) * 4;
   try {
     std::lock_guard<std::mutex> lock(gHandlesMutex);
     Handles().insert(job);
@@ -441,17 +525,16 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
+  // The id is read before the job is handed over: a job that ends at once
+  // may be closed and its record reused by then.
+  if (threadId != nullptr) *threadId = job->id;
   size_t size = StackSizeFor(stackSize);
-  if (Worker *w = Unpark(size)) {
-    job->worker = w;
-    HandOver(w, job);
-  } else if (!StartWorker(size, job)) {
+  if (!GiveToParked(size, job) && !StartWorker(size, job)) {
     Unregister(job);
     FreeJob(job);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  if (threadId != nullptr) *threadId = job->id;
   return job;
 }
 
@@ -459,30 +542,25 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   HeldJob held(handle);
   Job *job = held.get();
   if (job == nullptr) return WAIT_FAILED;
-  auto ended = [job] { return job->ended.load(std::memory_order_acquire) != 0; };
+  auto ended = [job] { return Ended(job); };
   if (milliseconds != 0 && !winport::SpinUntil(ended)) {
     timespec deadline{};
     const timespec *limit = nullptr;
     if (milliseconds != INFINITE) {
-      clock_gettime(CLOCK_MONOTONIC, &deadline);
-      deadline.tv_sec += milliseconds / 1000;
-      deadline.tv_nsec += static_cast<long>(milliseconds % 1000) * 1000000L;
-      if (deadline.tv_nsec >= 1000000000L) {
-        deadline.tv_sec += 1;
-        deadline.tv_nsec -= 1000000000L;
-      }
+      deadline = After(int64_t{milliseconds} * 1000000);
       limit = &deadline;
     }
     job->sleepers.fetch_add(1);
-    while (!ended() && (limit == nullptr || !Passed(deadline))) {
-      winport::SleepWhile(job->ended, 0, limit);
+    for (uint32_t state; (state = job->state.load()) != kEnded;) {
+      if (limit != nullptr && Passed(deadline)) break;
+      winport::SleepWhile(job->state, state, limit);
     }
     job->sleepers.fetch_sub(1);
   }
   if (!ended()) return WAIT_TIMEOUT;
   // A stopped job's worker is on its way out: joined here, it is gone by the
-  // time the wait returns.
-  Reap();
+  // time the wait returns, unless it can't end.
+  Reap(true);
   return WAIT_OBJECT_0;
 }
 
@@ -493,7 +571,7 @@ BOOL WINAPI GetExitCodeThread(HANDLE handle, LPDWORD exitCode) {
     if (job != nullptr) SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  *exitCode = job->ended.load(std::memory_order_acquire) != 0 ? job->exitCode : STILL_ACTIVE;
+  *exitCode = Ended(job) ? job->exitCode : STILL_ACTIVE;
   return TRUE;
 }
 
@@ -501,23 +579,22 @@ BOOL WINAPI TerminateThread(HANDLE handle, DWORD exitCode) {
   Job *job = Acquire(handle);
   if (job == nullptr) return FALSE;
   BOOL sent = TRUE;
-  {
-    std::unique_lock<std::mutex> lock(job->mutex);
-    // An ended job keeps its exit code.
-    if (job->ended.load() == 0 && !job->terminate.load()) {
-      job->terminateCode = exitCode;
-      job->terminate.store(true);
-      Worker *w = job->worker;
-      if (w == tWorker) {
-        // A job that stops itself: the signal comes before pthread_kill
-        // returns, and nothing after it runs.
-        lock.unlock();
-        Release(job);
-        pthread_kill(w->thread, StopSignal());
-        return TRUE;
-      }
-      sent = pthread_kill(w->thread, StopSignal()) == 0 ? TRUE : FALSE;
+  // An ended job keeps its exit code; a stop already asked for stands.
+  uint32_t state = kRunning;
+  if (job->state.compare_exchange_strong(state, kStopAsked)) {
+    job->terminateCode = exitCode;
+    Worker *w = job->worker;  // kept until kStopSent
+    if (w == tWorker) {
+      // A job that stops itself: the signal comes before pthread_kill
+      // returns, and nothing after it runs.
+      job->state.store(kStopSent);
+      Release(job);
+      pthread_kill(w->thread, StopSignal());
+      return TRUE;
     }
+    sent = pthread_kill(w->thread, StopSignal()) == 0 ? TRUE : FALSE;
+    job->state.store(kStopSent);
+    winport::Wake(job->state, INT_MAX);
   }
   Release(job);
   return sent;
@@ -545,4 +622,8 @@ void WINAPI Sleep(DWORD milliseconds) {
                 static_cast<long>(milliseconds % 1000) * 1000000L};
   while (nanosleep(&rest, &rest) == -1 && errno == EINTR) {
   }
+}
+
+int WinportStrandedThreads() {
+  return ThePool().stranded.load();
 }

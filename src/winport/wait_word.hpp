@@ -10,9 +10,8 @@
 
 namespace winport {
 
-// How long a waiter spins before it sleeps. It gives way to any thread
-// waiting for its processor as it spins: on a busy machine the thread it
-// waits for may be one of those.
+// How long a waiter spins before it sleeps. The spin makes no system call:
+// a pause instruction between looks, the clock read through the vDSO.
 constexpr int64_t kSpinNanoseconds = 50 * 1000;
 
 inline void CpuRelax() {
@@ -24,20 +23,22 @@ inline void CpuRelax() {
 }
 
 int64_t MonotonicNanoseconds();
-void GiveWay();
+// False when the process may run on one processor only: the thread waited
+// for cannot run while the waiter spins, so the waiter sleeps at once.
+bool SpinPays();
 
 // Spins until ready() holds, for kSpinNanoseconds at most; returns ready().
 template <typename Ready>
 bool SpinUntil(Ready ready) {
   if (ready()) return true;
+  if (!SpinPays()) return false;
   const int64_t start = MonotonicNanoseconds();
   for (;;) {
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 32; ++i) {
       CpuRelax();
       if (ready()) return true;
     }
     if (MonotonicNanoseconds() - start >= kSpinNanoseconds) return ready();
-    GiveWay();
   }
 }
 
