@@ -23,7 +23,11 @@ class Engine : public ::testing::Test {
     ASSERT_NE(handle_, nullptr);
   }
 
-  bool Set(const char *expression) { return EngineSetExpression(handle_, expression, 0, 0) != 0; }
+  // As the tester sets an expression: then the mode, on the caller's thread.
+  bool Set(const char *expression) {
+    return EngineSetExpression(handle_, expression, 0, 0) != 0 &&
+           EngineSetNoMoves(handle_, noMoves_) != 0;
+  }
 
   // Searches the whole of `text` from `from`.
   bool Parse(const std::string &text, size_t from = 0) {
@@ -36,6 +40,7 @@ class Engine : public ::testing::Test {
 
   EngineHandle handle_ = nullptr;
   MatchRecord match_{};
+  int noMoves_ = 0;
 };
 
 using Span = std::pair<int, int>;
@@ -112,6 +117,63 @@ TEST_F(Engine, NoMovesKeepsMachineCode) {
   EXPECT_TRUE(EngineUsesJit(handle_));
   ASSERT_TRUE(Parse("xaby"));
   EXPECT_EQ(Group(0), Span(0, 4));
+  // Set alone interprets (the machine code is made by SetNoMoves), with the
+  // same result.
+  ASSERT_TRUE(EngineSetExpression(handle_, "/x[a-z]+y/", 0, 0));
+  EXPECT_FALSE(EngineUsesJit(handle_));
+  ASSERT_TRUE(Parse("xaby"));
+  EXPECT_EQ(Group(0), Span(0, 4));
+  EXPECT_FALSE(Parse("axaby"));
+}
+
+// Machine code and interpreter agree, anchored and not, on every start,
+// over patterns whose backtracking verbs move the start of the next try.
+// Anchored, (*SKIP) may not move it: the search fails there.
+TEST_F(Engine, BacktrackingVerbsMatchAsTheInterpreterDoes) {
+  const char *const expressions[] = {
+      "/aaaaa(*SKIP)b|a+c/",
+      "/aaaaa(*PRUNE)(*SKIP)b|a+c/",
+      "/aaaaa(*THEN)(*SKIP)b|a+c/",
+      "/aaaaa(*COMMIT)(*SKIP)b|a+c/",
+      "/aa(*MARK:m)aaa(*SKIP:m)b|a+c/",
+      "/(a+)(*SKIP)(b)|(a)c/",
+      "/a(*PRUNE)b|a+c/",
+      "/a\\Ka*c/",
+  };
+  const std::string texts[] = {"aaaaaac", "xaaaaaacaab", "aaaaaab aac"};
+  for (int mode = 0; mode < 2; ++mode) {
+    noMoves_ = mode;
+    for (const char *expression : expressions) {
+      ASSERT_TRUE(Set(expression)) << expression;
+      if (!EngineUsesJit(handle_)) GTEST_SKIP() << "no machine code on this platform";
+      for (const std::string &text : texts) {
+        for (size_t from = 0; from <= text.size(); ++from) {
+          const std::string where = std::string(expression) + " " + text + " from " +
+                                    std::to_string(from) + (mode ? " anchored" : "");
+          EngineForceInterpreter(handle_, false);
+          const bool compiled = Parse(text, from);
+          const MatchRecord byCode = match_;
+          EngineForceInterpreter(handle_, true);
+          ASSERT_EQ(Parse(text, from), compiled) << where;
+          if (!compiled) continue;
+          for (int i = 0; i < kMatchEntries; ++i) {
+            ASSERT_EQ(Span(byCode.Start[i], byCode.End[i]), Group(i)) << where << " group " << i;
+          }
+        }
+      }
+      EngineForceInterpreter(handle_, false);
+    }
+  }
+  // Anchored, position by position as the tester searches: aaaac at 2.
+  ASSERT_TRUE(Set("/aaaaa(*SKIP)b|a+c/"));
+  EXPECT_FALSE(Parse("aaaaaac", 0));
+  EXPECT_FALSE(Parse("aaaaaac", 1));
+  ASSERT_TRUE(Parse("aaaaaac", 2));
+  EXPECT_EQ(Group(0), Span(2, 7));
+  // A match that \K starts later still began at the start.
+  ASSERT_TRUE(Set("/a\\Ka*c/"));
+  ASSERT_TRUE(Parse("aaaaaac", 0));
+  EXPECT_EQ(Group(0), Span(1, 7));
 }
 
 TEST_F(Engine, UnsetMiddleAndTrailingGroupsAreMinusOne) {

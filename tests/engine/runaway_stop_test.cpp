@@ -52,6 +52,7 @@ class RunawayStop : public ::testing::Test {
     // The compiled code and the interpreter in turn.
     kestrum::EngineForceInterpreter(engine_, i % 2 == 1);
     ASSERT_NE(table_->SetExpression(engine_, "/(a+)+$/", 0, 0), 0);
+    ASSERT_NE(table_->SetNoMoves(engine_, 0), 0);
     Search runaway{table_, engine_, &text_};
     HANDLE h = CreateThread(nullptr, 0, SearchWorker, &runaway, 0, nullptr);
     ASSERT_NE(h, nullptr);
@@ -66,6 +67,7 @@ class RunawayStop : public ::testing::Test {
     CloseHandle(h);
 
     ASSERT_NE(table_->SetExpression(engine_, "/(a+)(b)/", 0, 0), 0);
+    ASSERT_NE(table_->SetNoMoves(engine_, 0), 0);
     Search ordinary{table_, engine_, &text_};
     h = CreateThread(nullptr, 0, SearchWorker, &ordinary, 0, nullptr);
     ASSERT_NE(h, nullptr);
