@@ -1,10 +1,17 @@
 // Runaway searches stopped the way the watchdog stops them: each on a worker
 // thread under the fault guard, waited for briefly, then terminated. The same
-// handle then matches as before, and the process holds what it held.
+// handle then matches as before, and the process holds what it held. And
+// compiles stopped part-way: they leave no lock held and nothing leaked.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "kestrum/engine.hpp"
@@ -27,17 +34,26 @@ int Parse(void *argument) {
   return s->table->Parse(s->engine, p, p, p + s->text->size() - 1, &s->match, 0, 0);
 }
 
-DWORD WINAPI SearchWorker(LPVOID parameter) {
+int SetExpression(void *argument) {
+  auto *s = static_cast<Search *>(argument);
+  return s->table->SetExpression(s->engine, s->text->c_str(), 0, 0);
+}
+
+// The watchdog's worker around `call`.
+template <int (*call)(void *)>
+DWORD WINAPI Guarded(LPVOID parameter) {
   auto *s = static_cast<Search *>(parameter);
   s->state.store(1);
-  int found = 0;
-  if (WinportRunGuarded(Parse, s, &found)) {
+  int result = 0;
+  if (WinportRunGuarded(call, s, &result)) {
     s->state.store(2);
-    return static_cast<DWORD>(found);
+    return static_cast<DWORD>(result);
   }
   s->state.store(3);
   for (;;) Sleep(1);
 }
+constexpr LPTHREAD_START_ROUTINE SearchWorker = Guarded<Parse>;
+constexpr LPTHREAD_START_ROUTINE CompileWorker = Guarded<SetExpression>;
 
 class RunawayStop : public ::testing::Test {
  protected:
@@ -101,6 +117,85 @@ TEST_F(RunawayStop, AHundredStopsLeaveTheEngineAndTheProcessAsTheyWere) {
   EXPECT_EQ(after.handles, before.handles) << Describe(before) << " / " << Describe(after);
   EXPECT_EQ(after.stacks, before.stacks) << Describe(before) << " / " << Describe(after);
   EXPECT_LT(MemoryGrowthKiB(before, after), 1024) << Describe(before) << " / " << Describe(after);
+}
+
+// Sixty named groups of alternatives: a compile long enough to be stopped
+// at many points, with work that takes memory of its own.
+std::string LongExpression() {
+  std::string pattern = "/";
+  for (int i = 0; i < 600; ++i) {
+    pattern += (i ? "|" : "") + std::string("(?<g") + std::to_string(i) + ">w" + std::to_string(i) +
+               "\\d{2,5}[a-z]+(?:x|yy|zzz)*)";
+  }
+  return pattern + "/i";
+}
+
+double Microseconds(std::chrono::steady_clock::duration d) {
+  return std::chrono::duration<double, std::micro>(d).count();
+}
+
+TEST_F(RunawayStop, CompilesStoppedPartWayLeaveNoLockHeld) {
+  // A lock left held hangs the heap or the memory for machine code on this
+  // thread: the alarm ends the test then.
+  struct Alarm {
+    Alarm() { alarm(300); }
+    ~Alarm() { alarm(0); }
+  } limit;
+  const std::string expression = LongExpression();
+  double compile = 1e9;  // the quickest of a few, warm
+  for (int i = 0; i < 5; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_NE(table_->SetExpression(engine_, expression.c_str(), 0, 0), 0);
+    compile = std::min(compile, Microseconds(std::chrono::steady_clock::now() - start));
+  }
+
+  // Stopped at delays spread over the compile, until enough landed in it.
+  constexpr int kInside = 50, kMostStops = 1000;
+  int inside = 0, stops = 0;
+  for (; inside < kInside && stops < kMostStops && !HasFatalFailure(); ++stops) {
+    // An expression set as the tester sets it: compiled on a worker, then
+    // compiled to machine code here. The stop that follows leaves its copy
+    // to be freed here.
+    const std::string small = "/(a+)(b)|x" + std::to_string(stops) + "/";
+    Search good{table_, engine_, &small};
+    HANDLE h = CreateThread(nullptr, 0, CompileWorker, &good, 0, nullptr);
+    ASSERT_NE(h, nullptr);
+    ASSERT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0) << stops;
+    CloseHandle(h);
+    ASSERT_NE(table_->SetNoMoves(engine_, stops % 2), 0) << stops;
+
+    Search stopped{table_, engine_, &expression};
+    h = CreateThread(nullptr, 0, CompileWorker, &stopped, 0, nullptr);
+    ASSERT_NE(h, nullptr);
+    while (stopped.state.load() == 0) {
+    }
+    const double delay = compile * (stops % 97) / 97;
+    const auto begun = std::chrono::steady_clock::now();
+    while (Microseconds(std::chrono::steady_clock::now() - begun) < delay) {
+    }
+    ASSERT_TRUE(TerminateThread(h, 7));
+    ASSERT_EQ(WaitForSingleObject(h, 10000), WAIT_OBJECT_0) << stops;
+    DWORD code = 0;
+    GetExitCodeThread(h, &code);
+    CloseHandle(h);
+    if (code == 7 && stopped.state.load() == 1) ++inside;
+    ASSERT_NE(table_->SetNoMoves(engine_, stops % 2), 0) << stops;
+  }
+  std::printf("%d of %d stops landed inside a compile of %.0f us\n", inside, stops, compile);
+  EXPECT_EQ(inside, kInside);
+  // Every stopped worker ended, and neither the heap nor the memory for
+  // machine code waits for a lock.
+  EXPECT_EQ(WinportStrandedThreads(), 0);
+  void *block = std::malloc(1 << 20);
+  EXPECT_NE(block, nullptr);
+  std::free(block);
+  ASSERT_NE(table_->SetExpression(engine_, "/(a+)(b)/", 0, 0), 0);
+  ASSERT_NE(table_->SetNoMoves(engine_, 0), 0);
+  EXPECT_TRUE(kestrum::EngineUsesJit(engine_));
+  MatchRecord match{};
+  const char *p = text_.data();
+  ASSERT_NE(table_->Parse(engine_, p, p, p + text_.size() - 1, &match, 0, 0), 0);
+  EXPECT_EQ(match.End[0], kRun + 1);
 }
 
 }  // namespace
