@@ -52,7 +52,6 @@ namespace {
 constexpr int kMaxParked = 4;
 // Records kept for reuse.
 constexpr int kSpareJobs = 16;
-constexpr int kSpareWorkers = 4;
 // How long a wait that saw a stopped job end gives its worker to be gone.
 constexpr int64_t kLeaveNanoseconds = 100 * 1000 * 1000;
 
@@ -69,6 +68,7 @@ struct alignas(64) Job {
   DWORD id = 0;
   DWORD exitCode = 0;       // valid once ended
   DWORD terminateCode = 0;  // written by the stop that won, before kStopSent
+  int creatorCpu = -1;      // where CreateThread ran
   // kRunning, then kEnded; or a stop asked for (the worker is kept until the
   // signal is sent), sent, and then kEnded. Waiters sleep on it.
   std::atomic<uint32_t> state{kRunning};
@@ -81,7 +81,8 @@ enum : uint32_t { kBusy, kIdle, kAsleep, kJobGiven };  // Worker::state
 struct Worker {
   // Shared with the creator that hands over the next job.
   alignas(64) std::atomic<uint32_t> state{kBusy};
-  Job *next = nullptr;  // the job handed over, written before kJobGiven
+  Job *next = nullptr;       // the job handed over, written before kJobGiven
+  std::atomic<int> cpu{-1};  // where it last parked
   // The worker's own, and the signal handler's on its thread.
   alignas(64) std::atomic<Job *> running{nullptr};
   // True while the job's code runs and a stop may jump out of it.
@@ -91,17 +92,16 @@ struct Worker {
   pthread_t thread{};
   size_t stackSize = 0;
   // Guarded by the pool's mutex.
-  int slot = -1;  // its place among the parked, or -1
-  Worker *nextRetired = nullptr;
-  bool stranded = false;  // did not end when it should have
+  int slot = -1;                  // its place among the parked, or -1
+  Worker *nextRetired = nullptr;  // also the next spare
+  bool stranded = false;          // did not end when it should have
   alignas(16) unsigned char altStack[winport::kAltStackSize];
 };
 
 __attribute__((tls_model("initial-exec"))) thread_local Worker *tWorker = nullptr;
 
-// Records kept for the next use: a fresh worker costs an allocation and the
-// page faults of its signal stack, and a steady stream of new records would
-// only churn the heap.
+// Records kept for the next use: a steady stream of new records would only
+// churn the heap.
 template <typename T, int kCapacity>
 struct Spares {
   T *items[kCapacity] = {};
@@ -132,7 +132,10 @@ struct Pool {
   std::atomic<int> retiredCount{0};
   std::atomic<int> stranded{0};
   Spares<Job, kSpareJobs> jobs;
-  Spares<Worker, kSpareWorkers> workers;
+  // Worker records are never freed, only kept for the next worker: a waiter
+  // may still read where the worker of a job that just ended ran, and a
+  // fresh record costs the page faults of its signal stack.
+  Worker *spareWorkers = nullptr;
   size_t defaultStack = 0;
 };
 
@@ -161,12 +164,16 @@ void FreeJob(Job *job) {
 
 // Under the pool's mutex.
 Worker *NewWorker(Pool &pool) {
-  if (Worker *w = pool.workers.Take()) return w;
-  return new (std::nothrow) Worker;
+  Worker *w = pool.spareWorkers;
+  if (w == nullptr) return new (std::nothrow) Worker;
+  pool.spareWorkers = w->nextRetired;
+  w->~Worker();
+  return new (w) Worker;
 }
 
 void FreeWorker(Pool &pool, Worker *w) {
-  if (!pool.workers.Keep(w)) delete w;
+  w->nextRetired = pool.spareWorkers;
+  pool.spareWorkers = w;
 }
 
 std::mutex gHandlesMutex;
@@ -360,6 +367,7 @@ bool Park(Worker *w) {
     }
     if (w->slot < 0) return false;
   }
+  w->cpu.store(winport::CurrentCpu(), std::memory_order_relaxed);
   w->state.store(kIdle, std::memory_order_release);
   return true;
 }
@@ -394,9 +402,10 @@ bool GiveToParked(size_t stackSize, Job *job) {
   return false;
 }
 
-Job *AwaitJob(Worker *w) {
+// `creatorCpu`: where the creator of the last job ran, likely the next one's.
+Job *AwaitJob(Worker *w, int creatorCpu) {
   auto given = [w] { return w->state.load(std::memory_order_acquire) == kJobGiven; };
-  if (!winport::SpinUntil(given)) {
+  if (!winport::SpinUntil(given, creatorCpu)) {
     uint32_t expected = kIdle;
     if (w->state.compare_exchange_strong(expected, kAsleep)) {
       while (w->state.load() == kAsleep) winport::SleepWhile(w->state, kAsleep, nullptr);
@@ -460,9 +469,10 @@ void *WorkerMain(void *argument) {
       // Parked before the end is told, so that the next CreateThread finds it.
       bool parked = Park(w);
       if (!parked) Retire(w);
+      const int creatorCpu = job->creatorCpu;
       EndJob(w, job, code);
       if (!parked) break;
-      job = AwaitJob(w);
+      job = AwaitJob(w, creatorCpu);
     }
   }
   tWorker = nullptr;
@@ -517,6 +527,7 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
   job->start = start;
   job->parameter = parameter;
   job->id = gNextId.fetch_add(1, std::memory_order_relaxed) * 4;
+  job->creatorCpu = winport::CurrentCpu();
   try {
     std::lock_guard<std::mutex> lock(gHandlesMutex);
     Handles().insert(job);
@@ -543,7 +554,8 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   Job *job = held.get();
   if (job == nullptr) return WAIT_FAILED;
   auto ended = [job] { return Ended(job); };
-  if (milliseconds != 0 && !winport::SpinUntil(ended)) {
+  if (milliseconds != 0 &&
+      !winport::SpinUntil(ended, job->worker->cpu.load(std::memory_order_relaxed))) {
     timespec deadline{};
     const timespec *limit = nullptr;
     if (milliseconds != INFINITE) {

@@ -17,6 +17,10 @@ int64_t MonotonicNanoseconds() {
   return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
+int CurrentCpu() {
+  return sched_getcpu();  // from the kernel's restartable-sequence area, or the vDSO
+}
+
 bool SpinPays() {
   // The processors the process may use when it first waits; a change of
   // affinity later on is not followed.

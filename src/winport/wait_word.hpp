@@ -12,7 +12,7 @@ namespace winport {
 
 // How long a waiter spins before it sleeps. The spin makes no system call:
 // a pause instruction between looks, the clock read through the vDSO.
-constexpr int64_t kSpinNanoseconds = 50 * 1000;
+constexpr int64_t kSpinNanoseconds = 20 * 1000;
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -23,15 +23,21 @@ inline void CpuRelax() {
 }
 
 int64_t MonotonicNanoseconds();
+// The processor the calling thread runs on (read without a system call), or
+// -1.
+int CurrentCpu();
 // False when the process may run on one processor only: the thread waited
 // for cannot run while the waiter spins, so the waiter sleeps at once.
 bool SpinPays();
 
 // Spins until ready() holds, for kSpinNanoseconds at most; returns ready().
+// `peerCpu`: where the thread waited for last ran, if known. When that is
+// the waiter's own processor, the other thread is most likely queued behind
+// the waiter (a busy machine put both on one processor): no spin then.
 template <typename Ready>
-bool SpinUntil(Ready ready) {
+bool SpinUntil(Ready ready, int peerCpu = -1) {
   if (ready()) return true;
-  if (!SpinPays()) return false;
+  if (!SpinPays() || (peerCpu >= 0 && peerCpu == CurrentCpu())) return false;
   const int64_t start = MonotonicNanoseconds();
   for (;;) {
     for (int i = 0; i < 32; ++i) {
