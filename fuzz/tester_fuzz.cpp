@@ -15,7 +15,7 @@
 //                8 StripSpace, 16 OnFly off, 32 HandleErrors
 //   0x04 x y b   a click at x, y with button b
 //   0x05 w h     the screen resized
-//   0x00         nothing
+//   0x00         the screen drawn: the tester is drawn only when a step asks
 //
 // A message box (the watchdog's report, a question) is answered by the next
 // step: Esc when that is Esc, else Enter. The input ends after the
@@ -52,8 +52,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kEventBudget = 400;
-// A catastrophic expression costs this much of the run, and the box.
-constexpr DWORD kWatchdogMs = 50;
+// A catastrophic expression costs this much of the run, and the box. As
+// short as the soaks' wait: a call of the engine that is slow rather than
+// stuck is stopped too, part-way, which the engine must take.
+constexpr DWORD kWatchdogMs = 3;
 constexpr int kMostReports = 2;
 
 const DWORD kKeys[] = {KEY_LEFT, KEY_RIGHT, KEY_UP,  KEY_DOWN, KEY_HOME, KEY_END,   KEY_PGUP,
@@ -240,6 +242,8 @@ void CheckTester(bool searched) {
   }
 }
 
+// The tester's own redraws are held back between the steps that ask for the
+// screen: drawing it after every event would cost most of the run.
 class TesterBackend : public farhost::Backend {
  public:
   explicit TesterBackend(FuzzBytes &bytes) : bytes_(bytes) { farhost::SetBackend(this); }
@@ -256,6 +260,7 @@ class TesterBackend : public farhost::Backend {
       FuzzTrace("box: %s", esc ? "Esc" : "Enter");
       return Key(esc ? KEY_ESC : KEY_ENTER);
     }
+    HoldRedraws();
     for (;;) {
       if (gDialogs == 1) {  // the tester itself, no dialog above it
         const int parses = gParses.load();
@@ -269,6 +274,7 @@ class TesterBackend : public farhost::Backend {
       }
       switch (code) {
         case 0x00:
+          Draw();
           continue;
         case 0x01: {
           DWORD key = Pick(bytes_, kKeys);
@@ -317,6 +323,22 @@ class TesterBackend : public farhost::Backend {
     event.kind = farhost::InputEvent::Quit;
     return event;
   }
+  static farhost::Dialog *TesterDialog() {
+    return Tester ? farhost::FindDialog(Tester->dialog.handle) : nullptr;
+  }
+  void HoldRedraws() {
+    if (held_ != nullptr) return;
+    held_ = TesterDialog();
+    if (held_ != nullptr) held_->Message(DM_ENABLEREDRAW, 0, 0);
+  }
+  // Lets the held redraws through once: the tester is drawn, unless the
+  // options dialog hides it.
+  void Draw() {
+    if (held_ == nullptr || held_ != TesterDialog()) return;
+    FuzzTrace("draw");
+    held_->Message(DM_ENABLEREDRAW, 1, 0);
+    held_->Message(DM_ENABLEREDRAW, 0, 0);
+  }
   static void SetOptions(uint8_t bits) {
     FuzzTrace("options 0x%x", bits);
     Settings.SingleLines = (bits & 1) != 0;
@@ -328,6 +350,7 @@ class TesterBackend : public farhost::Backend {
   }
 
   FuzzBytes &bytes_;
+  farhost::Dialog *held_ = nullptr;  // the tester, its redraws held
   int budget_ = kEventBudget;
   int checkedParses_ = 0;
 };
