@@ -455,6 +455,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   TesterBackend backend(bytes);
   FuzzCheck(RunTester() == 1, "the tester's result");
   FuzzCheck(Tester == nullptr && gBoxes == 0 && gDialogs == 0, "the tester left open");
+  // A stopped engine call that left a lock held keeps its thread from ending.
+  FuzzCheck(WinportStrandedThreads() == 0, "a stopped engine call's thread did not end");
   EmptyTheClipboard();  // what it holds would look like a leak of this input
   return 0;
 }
