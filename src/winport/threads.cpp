@@ -39,9 +39,9 @@
 #include <cstdint>
 #include <mutex>
 #include <new>
-#include <unordered_set>
 
 #include "altstack.hpp"
+#include "handle_table.hpp"
 #include "wait_word.hpp"
 #include "winport/module.h"
 #include "winport/threads.h"
@@ -57,23 +57,36 @@ constexpr int64_t kLeaveNanoseconds = 100 * 1000 * 1000;
 
 struct Worker;
 
-enum : uint32_t { kRunning, kStopAsked, kStopSent, kEnded };  // Job::state
+// Job::state: a phase, kRunning then kEnded, or a stop asked for (its worker
+// is kept until the signal is sent), sent, and then kEnded; and two flags.
+enum : uint32_t {
+  kRunning = 0,
+  kStopAsked = 1,
+  kStopSent = 2,
+  kEnded = 3,
+  kPhase = 3,
+  kSleeping = 4,  // a waiter sleeps on the word: the end wakes it
+  kOrphan = 8,    // nothing holds the job any more: its end frees it
+};
 
-// One cache line: what the creator writes and the worker reads, then what the
-// worker writes and the waiter reads.
+uint32_t Phase(uint32_t state) {
+  return state & kPhase;
+}
+
 struct alignas(64) Job {
+  // One cache line: what the creator writes and the worker reads, then what
+  // the worker writes and the waiters read.
   LPTHREAD_START_ROUTINE start = nullptr;
   LPVOID parameter = nullptr;
   Worker *worker = nullptr;  // fixed until the job has ended
-  DWORD id = 0;
-  DWORD exitCode = 0;       // valid once ended
-  DWORD terminateCode = 0;  // written by the stop that won, before kStopSent
-  int creatorCpu = -1;      // where CreateThread ran
-  // kRunning, then kEnded; or a stop asked for (the worker is kept until the
-  // signal is sent), sent, and then kEnded. Waiters sleep on it.
+  DWORD exitCode = 0;        // valid once ended
+  DWORD terminateCode = 0;   // written by the stop that won, before kStopSent
+  int creatorCpu = -1;       // where CreateThread ran
   std::atomic<uint32_t> state{kRunning};
-  std::atomic<uint32_t> sleepers{0};  // waiters asleep on state
-  std::atomic<int> references{2};     // its worker and its handle
+  // The handles' side, which the worker never touches: the handle and each
+  // call that uses it hold the job; the last to let go orphans it.
+  alignas(64) DWORD id = 0;
+  std::atomic<int> holds{1};
 };
 
 enum : uint32_t { kBusy, kIdle, kAsleep, kJobGiven };  // Worker::state
@@ -176,9 +189,8 @@ void FreeWorker(Pool &pool, Worker *w) {
   pool.spareWorkers = w;
 }
 
-std::mutex gHandlesMutex;
-std::unordered_set<Job *> &Handles() {
-  static auto *handles = new std::unordered_set<Job *>;
+winport::HandleTable &Handles() {
+  static auto *handles = new winport::HandleTable;
   return *handles;
 }
 std::atomic<DWORD> gNextId{1};
@@ -187,39 +199,39 @@ int StopSignal() {
   return SIGRTMIN + 3;
 }
 
-void Release(Job *job) {
-  if (job->references.fetch_sub(1, std::memory_order_acq_rel) == 1) FreeJob(job);
+// Lets go of the job; the last hold orphans it, and frees it once ended.
+void Unhold(Job *job) {
+  if (job->holds.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
+  if (Phase(job->state.fetch_or(kOrphan)) == kEnded) FreeJob(job);
 }
 
-// The job a handle names, with a reference the caller releases; null, with
-// the last error set, for anything else.
-Job *Acquire(HANDLE handle) {
-  std::lock_guard<std::mutex> lock(gHandlesMutex);
-  auto *job = static_cast<Job *>(handle);
-  if (Handles().count(job) == 0) {
-    SetLastError(ERROR_INVALID_HANDLE);
-    return nullptr;
-  }
-  job->references.fetch_add(1, std::memory_order_relaxed);
-  return job;
+// The job a handle names, held for the caller; null, with the last error
+// set, for anything else.
+Job *Hold(HANDLE handle) {
+  void *job = Handles().With(handle, [](void *record) {
+    static_cast<Job *>(record)->holds.fetch_add(1, std::memory_order_relaxed);
+  });
+  if (job == nullptr) SetLastError(ERROR_INVALID_HANDLE);
+  return static_cast<Job *>(job);
 }
 
 class HeldJob {
  public:
-  explicit HeldJob(HANDLE handle) : job_(Acquire(handle)) {}
+  explicit HeldJob(HANDLE handle) : job_(Hold(handle)) {}
   ~HeldJob() {
-    if (job_ != nullptr) Release(job_);
+    if (job_ != nullptr) Unhold(job_);
   }
   HeldJob(const HeldJob &) = delete;
   HeldJob &operator=(const HeldJob &) = delete;
   Job *get() const { return job_; }
+  void Forget() { job_ = nullptr; }
 
  private:
   Job *job_;
 };
 
 bool Ended(const Job *job) {
-  return job->state.load(std::memory_order_acquire) == kEnded;
+  return Phase(job->state.load(std::memory_order_acquire)) == kEnded;
 }
 
 void OnStop(int, siginfo_t *, void *) {
@@ -228,19 +240,19 @@ void OnStop(int, siginfo_t *, void *) {
   // A stop that comes late, after its job ended, finds another job or none.
   Job *job = w->running.load(std::memory_order_relaxed);
   if (job == nullptr) return;
-  uint32_t state = job->state.load();
-  if ((state != kStopAsked && state != kStopSent) || !w->stoppable.exchange(false)) return;
+  uint32_t phase = Phase(job->state.load());
+  if ((phase != kStopAsked && phase != kStopSent) || !w->stoppable.exchange(false)) return;
   siglongjmp(w->exitPath, 1);
 }
 
 // Only the forking thread goes on in a child: the workers stay behind.
 void BeforeFork() {
   ThePool().mutex.lock();
-  gHandlesMutex.lock();
+  Handles().Mutex().lock();
 }
 
 void AfterForkInParent() {
-  gHandlesMutex.unlock();
+  Handles().Mutex().unlock();
   ThePool().mutex.unlock();
 }
 
@@ -250,7 +262,7 @@ void AfterForkInChild() {
   pool.retired = nullptr;
   pool.retiredCount.store(0);
   pool.stranded.store(0);
-  gHandlesMutex.unlock();
+  Handles().Mutex().unlock();
   pool.mutex.unlock();
 }
 
@@ -424,26 +436,33 @@ __attribute__((noinline)) bool RunJob(Worker *w, Job *job, DWORD *code) {
   if (sigsetjmp(w->exitPath, 0) != 0) return false;
   w->stoppable.store(true);
   // A stop that came before the start has nothing to interrupt.
-  if (job->state.load() == kRunning) *code = job->start(job->parameter);
+  if (Phase(job->state.load()) == kRunning) *code = job->start(job->parameter);
   w->stoppable.store(false);
   return true;
 }
 
 // Tells the job's end: its exit code, or the stop's when one was asked for
-// first (its caller was told it worked).
+// first (its caller was told it worked). The worker touches the job no more
+// unless nothing holds it, then it frees it.
 void EndJob(Worker *w, Job *job, DWORD code) {
   w->running.store(nullptr, std::memory_order_relaxed);
-  job->exitCode = code;
-  uint32_t state = kRunning;
-  if (!job->state.compare_exchange_strong(state, kEnded)) {
-    // The stop's signal is on its way: the worker stays until it is sent.
-    auto sent = [job] { return job->state.load() != kStopAsked; };
-    while (!winport::SpinUntil(sent)) winport::SleepWhile(job->state, kStopAsked, nullptr);
-    job->exitCode = job->terminateCode;
-    job->state.store(kEnded);
+  uint32_t state = job->state.load();
+  for (;;) {
+    if (Phase(state) == kStopAsked) {
+      // The stop's signal is on its way: the worker stays until it is sent.
+      auto sent = [job] { return Phase(job->state.load()) != kStopAsked; };
+      if (!winport::SpinUntil(sent)) winport::SleepWhile(job->state, state, nullptr);
+      state = job->state.load();
+      continue;
+    }
+    job->exitCode = Phase(state) == kRunning ? code : job->terminateCode;
+    if (job->state.compare_exchange_weak(state, kEnded | (state & kOrphan))) break;
   }
-  if (job->sleepers.load() != 0) winport::Wake(job->state, INT_MAX);
-  Release(job);
+  if (state & kOrphan) {
+    FreeJob(job);
+  } else if (state & kSleeping) {
+    winport::Wake(job->state, INT_MAX);  // the job may be gone: a wake-up in vain then
+  }
 }
 
 void *WorkerMain(void *argument) {
@@ -465,7 +484,7 @@ void *WorkerMain(void *argument) {
         break;
       }
       // A stop the job held back is taken off here: it is not the next job's.
-      if (job->state.load() != kRunning) pthread_sigmask(SIG_SETMASK, &w->mask, nullptr);
+      if (Phase(job->state.load()) != kRunning) pthread_sigmask(SIG_SETMASK, &w->mask, nullptr);
       // Parked before the end is told, so that the next CreateThread finds it.
       bool parked = Park(w);
       if (!parked) Retire(w);
@@ -503,11 +522,6 @@ bool StartWorker(size_t stackSize, Job *job) {
   return false;
 }
 
-void Unregister(Job *job) {
-  std::lock_guard<std::mutex> lock(gHandlesMutex);
-  Handles().erase(job);
-}
-
 }  // namespace
 
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
@@ -520,7 +534,9 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
   SetUp();
   Reap(false);
   Job *job = NewJob();
-  if (job == nullptr) {
+  HANDLE handle = job != nullptr ? Handles().Add(job) : nullptr;
+  if (handle == nullptr) {
+    if (job != nullptr) FreeJob(job);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
@@ -528,25 +544,15 @@ HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_STA
   job->parameter = parameter;
   job->id = gNextId.fetch_add(1, std::memory_order_relaxed) * 4;
   job->creatorCpu = winport::CurrentCpu();
-  try {
-    std::lock_guard<std::mutex> lock(gHandlesMutex);
-    Handles().insert(job);
-  } catch (const std::bad_alloc &) {
-    FreeJob(job);
-    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-  }
-  // The id is read before the job is handed over: a job that ends at once
-  // may be closed and its record reused by then.
   if (threadId != nullptr) *threadId = job->id;
   size_t size = StackSizeFor(stackSize);
   if (!GiveToParked(size, job) && !StartWorker(size, job)) {
-    Unregister(job);
+    Handles().Remove(handle);
     FreeJob(job);
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
   }
-  return job;
+  return handle;
 }
 
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
@@ -562,12 +568,13 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
       deadline = After(int64_t{milliseconds} * 1000000);
       limit = &deadline;
     }
-    job->sleepers.fetch_add(1);
-    for (uint32_t state; (state = job->state.load()) != kEnded;) {
+    for (uint32_t state; Phase(state = job->state.load()) != kEnded;) {
       if (limit != nullptr && Passed(deadline)) break;
-      winport::SleepWhile(job->state, state, limit);
+      // Flagged first, so that the end knows to wake it.
+      if ((state & kSleeping) == 0 && !job->state.compare_exchange_strong(state, state | kSleeping))
+        continue;
+      winport::SleepWhile(job->state, state | kSleeping, limit);
     }
-    job->sleepers.fetch_sub(1);
   }
   if (!ended()) return WAIT_TIMEOUT;
   // A stopped job's worker is on its way out: joined here, it is gone by the
@@ -588,40 +595,39 @@ BOOL WINAPI GetExitCodeThread(HANDLE handle, LPDWORD exitCode) {
 }
 
 BOOL WINAPI TerminateThread(HANDLE handle, DWORD exitCode) {
-  Job *job = Acquire(handle);
+  HeldJob held(handle);
+  Job *job = held.get();
   if (job == nullptr) return FALSE;
-  BOOL sent = TRUE;
   // An ended job keeps its exit code; a stop already asked for stands.
-  uint32_t state = kRunning;
-  if (job->state.compare_exchange_strong(state, kStopAsked)) {
-    job->terminateCode = exitCode;
-    Worker *w = job->worker;  // kept until kStopSent
-    if (w == tWorker) {
-      // A job that stops itself: the signal comes before pthread_kill
-      // returns, and nothing after it runs.
-      job->state.store(kStopSent);
-      Release(job);
-      pthread_kill(w->thread, StopSignal());
-      return TRUE;
-    }
-    sent = pthread_kill(w->thread, StopSignal()) == 0 ? TRUE : FALSE;
-    job->state.store(kStopSent);
-    winport::Wake(job->state, INT_MAX);
+  uint32_t state = job->state.load();
+  while (Phase(state) == kRunning &&
+         !job->state.compare_exchange_weak(state, (state & ~kPhase) | kStopAsked)) {
   }
-  Release(job);
+  if (Phase(state) != kRunning) return TRUE;
+  job->terminateCode = exitCode;
+  Worker *w = job->worker;  // kept until kStopSent
+  if (w == tWorker) {
+    // A job that stops itself: the signal comes before pthread_kill
+    // returns, and nothing after it runs (its hold is let go first).
+    job->state.fetch_add(kStopSent - kStopAsked);
+    Unhold(job);
+    held.Forget();
+    pthread_kill(w->thread, StopSignal());
+    return TRUE;
+  }
+  BOOL sent = pthread_kill(w->thread, StopSignal()) == 0 ? TRUE : FALSE;
+  job->state.fetch_add(kStopSent - kStopAsked);
+  winport::Wake(job->state, INT_MAX);
   return sent;
 }
 
 BOOL WINAPI CloseHandle(HANDLE handle) {
-  auto *job = static_cast<Job *>(handle);
-  {
-    std::lock_guard<std::mutex> lock(gHandlesMutex);
-    if (Handles().erase(job) == 0) {
-      SetLastError(ERROR_INVALID_HANDLE);
-      return FALSE;
-    }
+  auto *job = static_cast<Job *>(Handles().Remove(handle));
+  if (job == nullptr) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return FALSE;
   }
-  Release(job);
+  Unhold(job);
   return TRUE;
 }
 
