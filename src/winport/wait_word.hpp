@@ -11,8 +11,11 @@
 namespace winport {
 
 // How long a waiter spins before it sleeps. The spin makes no system call:
-// a pause instruction between looks, the clock read through the vDSO.
-constexpr int64_t kSpinNanoseconds = 20 * 1000;
+// a pause instruction between looks, the clock read through the vDSO. A
+// sleeper is woken late (tens of microseconds, more in a virtual machine),
+// so the spin covers a search of a whole text and the work the caller does
+// between two calls (a compile to machine code).
+constexpr int64_t kSpinNanoseconds = 2000 * 1000;
 
 inline void CpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
