@@ -33,6 +33,7 @@
 #include <signal.h>
 #include <time.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -560,8 +561,10 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   Job *job = held.get();
   if (job == nullptr) return WAIT_FAILED;
   auto ended = [job] { return Ended(job); };
+  // The spin never outlasts the wait.
+  const int64_t spin = std::min(winport::kSpinNanoseconds, int64_t{milliseconds} * 1000000);
   if (milliseconds != 0 &&
-      !winport::SpinUntil(ended, job->worker->cpu.load(std::memory_order_relaxed))) {
+      !winport::SpinUntil(ended, job->worker->cpu.load(std::memory_order_relaxed), spin)) {
     timespec deadline{};
     const timespec *limit = nullptr;
     if (milliseconds != INFINITE) {

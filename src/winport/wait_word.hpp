@@ -33,12 +33,12 @@ int CurrentCpu();
 // for cannot run while the waiter spins, so the waiter sleeps at once.
 bool SpinPays();
 
-// Spins until ready() holds, for kSpinNanoseconds at most; returns ready().
-// `peerCpu`: where the thread waited for last ran, if known. When that is
-// the waiter's own processor, the other thread is most likely queued behind
-// the waiter (a busy machine put both on one processor): no spin then.
+// Spins until ready() holds, for `most` nanoseconds at most; returns
+// ready(). `peerCpu`: where the thread waited for last ran, if known. When
+// that is the waiter's own processor, the other thread is most likely queued
+// behind the waiter (a busy machine put both on one processor): no spin then.
 template <typename Ready>
-bool SpinUntil(Ready ready, int peerCpu = -1) {
+bool SpinUntil(Ready ready, int peerCpu = -1, int64_t most = kSpinNanoseconds) {
   if (ready()) return true;
   if (!SpinPays() || (peerCpu >= 0 && peerCpu == CurrentCpu())) return false;
   const int64_t start = MonotonicNanoseconds();
@@ -47,7 +47,7 @@ bool SpinUntil(Ready ready, int peerCpu = -1) {
       CpuRelax();
       if (ready()) return true;
     }
-    if (MonotonicNanoseconds() - start >= kSpinNanoseconds) return ready();
+    if (MonotonicNanoseconds() - start >= most) return ready();
   }
 }
 
