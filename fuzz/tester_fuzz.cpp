@@ -16,6 +16,7 @@
 //   0x04 x y b   a click at x, y with button b
 //   0x05 w h     the screen resized
 //   0x00         the screen drawn: the tester is drawn only when a step asks
+//                (once after each event)
 //
 // A message box (the watchdog's report, a question) is answered by the next
 // step: Esc when that is Esc, else Enter. The input ends after the
@@ -261,6 +262,7 @@ class TesterBackend : public farhost::Backend {
       return Key(esc ? KEY_ESC : KEY_ENTER);
     }
     HoldRedraws();
+    changed_ = true;  // by the event before
     for (;;) {
       if (gDialogs == 1) {  // the tester itself, no dialog above it
         const int parses = gParses.load();
@@ -332,9 +334,10 @@ class TesterBackend : public farhost::Backend {
     if (held_ != nullptr) held_->Message(DM_ENABLEREDRAW, 0, 0);
   }
   // Lets the held redraws through once: the tester is drawn, unless the
-  // options dialog hides it.
+  // options dialog hides it or nothing happened since it was drawn last.
   void Draw() {
-    if (held_ == nullptr || held_ != TesterDialog()) return;
+    if (held_ == nullptr || held_ != TesterDialog() || !changed_) return;
+    changed_ = false;
     FuzzTrace("draw");
     held_->Message(DM_ENABLEREDRAW, 1, 0);
     held_->Message(DM_ENABLEREDRAW, 0, 0);
@@ -351,6 +354,7 @@ class TesterBackend : public farhost::Backend {
 
   FuzzBytes &bytes_;
   farhost::Dialog *held_ = nullptr;  // the tester, its redraws held
+  bool changed_ = true;              // an event came since the last drawing
   int budget_ = kEventBudget;
   int checkedParses_ = 0;
 };
@@ -393,6 +397,19 @@ fs::path ScratchBase() {
   return memory;
 }
 
+// The settings key with no values: every option at its default. Written
+// again only when an input changed it (the options dialog saved), so that
+// loading the settings never has to create the key and write the file.
+const char kPristineRegistry[] =
+    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Far\\Plugins\\Pardune]\n";
+
+void ResetRegistry() {
+  const fs::path path = gFolder / "registry.reg";
+  std::error_code error;
+  if (fs::file_size(path, error) == sizeof kPristineRegistry - 1 && !error) return;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << kPristineRegistry;
+}
+
 void EmptyTheClipboard() {
   if (OpenClipboard(nullptr)) {
     EmptyClipboard();
@@ -433,6 +450,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   FuzzCheck(Host.ModuleDirectory && folder.size() < 261, "the module's folder", folder);
   std::snprintf(Host.ModuleDirectory, 262, "%s", folder.c_str());
   WatchdogTimeout = kWatchdogMs;
+  EmptyTheClipboard();
   for (int i = 0; i < 10; ++i) {
     gStatusTexts[i] = Lookup(40 + i);
     FuzzCheck(gStatusTexts[i] != std::to_string(40 + i), "a status text missing",
@@ -442,10 +460,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  // Every input starts alike: default options, an empty clipboard, no log.
-  unlink((gFolder / "registry.reg").c_str());
+  // Every input starts alike: default options, an empty clipboard (emptied
+  // after the last one), no log.
+  ResetRegistry();
   unlink((gFolder / "RegExp_bug.txt").c_str());
-  EmptyTheClipboard();
   HotkeyToggle = false;
   gReports = 0;
   farhost::TheScreen().Resize(80, 25);
