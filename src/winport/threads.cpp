@@ -200,10 +200,16 @@ int StopSignal() {
   return SIGRTMIN + 3;
 }
 
+bool Ended(const Job *job) {
+  return Phase(job->state.load(std::memory_order_acquire)) == kEnded;
+}
+
 // Lets go of the job; the last hold orphans it, and frees it once ended.
 void Unhold(Job *job) {
   if (job->holds.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
-  if (Phase(job->state.fetch_or(kOrphan)) == kEnded) FreeJob(job);
+  // An ended job is the holder's alone: no need to write to its worker's
+  // line.
+  if (Ended(job) || Phase(job->state.fetch_or(kOrphan)) == kEnded) FreeJob(job);
 }
 
 // The job a handle names, held for the caller; null, with the last error
@@ -230,10 +236,6 @@ class HeldJob {
  private:
   Job *job_;
 };
-
-bool Ended(const Job *job) {
-  return Phase(job->state.load(std::memory_order_acquire)) == kEnded;
-}
 
 void OnStop(int, siginfo_t *, void *) {
   Worker *w = tWorker;
