@@ -9,8 +9,6 @@
 #include <setjmp.h>
 #include <signal.h>
 
-#include <mutex>
-
 #include "altstack.hpp"
 
 namespace {
@@ -62,9 +60,9 @@ void OnFault(int signal, siginfo_t *info, void *context) {
   PassOn(signal, info, context);
 }
 
+// Once per process; afterwards a check of the guard of a static.
 void InstallFaultHandlers() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  static const bool done = [] {
     for (int i = 0; i < static_cast<int>(sizeof(kFaults) / sizeof(kFaults[0])); ++i) {
       struct sigaction action {};
       action.sa_sigaction = OnFault;
@@ -72,7 +70,9 @@ void InstallFaultHandlers() {
       sigemptyset(&action.sa_mask);
       sigaction(kFaults[i], &action, &gPrevious[i]);
     }
-  });
+    return true;
+  }();
+  (void)done;
 }
 
 }  // namespace

@@ -269,9 +269,9 @@ void AfterForkInChild() {
   pool.mutex.unlock();
 }
 
+// Once per process; afterwards a check of the guard of a static.
 void SetUp() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  static const bool done = [] {
     struct sigaction action {};
     action.sa_sigaction = OnStop;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_RESTART;
@@ -282,7 +282,9 @@ void SetUp() {
     pthread_attr_init(&attributes);
     pthread_attr_getstacksize(&attributes, &ThePool().defaultStack);
     pthread_attr_destroy(&attributes);
-  });
+    return true;
+  }();
+  (void)done;
 }
 
 // Workers have the system's default stack, or more when a job asks for it.
