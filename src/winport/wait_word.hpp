@@ -41,6 +41,12 @@ template <typename Ready>
 bool SpinUntil(Ready ready, int peerCpu = -1, int64_t most = kSpinNanoseconds) {
   if (ready()) return true;
   if (!SpinPays() || (peerCpu >= 0 && peerCpu == CurrentCpu())) return false;
+  // Most hand-offs are done within a microsecond: the clock is read only
+  // after that.
+  for (int i = 0; i < 64; ++i) {
+    CpuRelax();
+    if (ready()) return true;
+  }
   const int64_t start = MonotonicNanoseconds();
   for (;;) {
     for (int i = 0; i < 32; ++i) {
