@@ -15,7 +15,8 @@
 //                8 StripSpace, 16 OnFly off, 32 HandleErrors
 //   0x04 x y b   a click at x, y with button b
 //   0x05 w h     the screen resized
-//   0x00         nothing
+//   0x00         the screen drawn: the tester is drawn only when a step asks
+//                (once after each event)
 //
 // A message box (the watchdog's report, a question) is answered by the next
 // step: Esc when that is Esc, else Enter. The input ends after the
@@ -52,8 +53,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kEventBudget = 400;
-// A catastrophic expression costs this much of the run, and the box.
-constexpr DWORD kWatchdogMs = 50;
+// A catastrophic expression costs this much of the run, and the box. As
+// short as the soaks' wait: a call of the engine that is slow rather than
+// stuck is stopped too, part-way, which the engine must take.
+constexpr DWORD kWatchdogMs = 3;
 constexpr int kMostReports = 2;
 
 const DWORD kKeys[] = {KEY_LEFT, KEY_RIGHT, KEY_UP,  KEY_DOWN, KEY_HOME, KEY_END,   KEY_PGUP,
@@ -240,6 +243,8 @@ void CheckTester(bool searched) {
   }
 }
 
+// The tester's own redraws are held back between the steps that ask for the
+// screen: drawing it after every event would cost most of the run.
 class TesterBackend : public farhost::Backend {
  public:
   explicit TesterBackend(FuzzBytes &bytes) : bytes_(bytes) { farhost::SetBackend(this); }
@@ -256,6 +261,8 @@ class TesterBackend : public farhost::Backend {
       FuzzTrace("box: %s", esc ? "Esc" : "Enter");
       return Key(esc ? KEY_ESC : KEY_ENTER);
     }
+    HoldRedraws();
+    changed_ = true;  // by the event before
     for (;;) {
       if (gDialogs == 1) {  // the tester itself, no dialog above it
         const int parses = gParses.load();
@@ -269,6 +276,7 @@ class TesterBackend : public farhost::Backend {
       }
       switch (code) {
         case 0x00:
+          Draw();
           continue;
         case 0x01: {
           DWORD key = Pick(bytes_, kKeys);
@@ -317,6 +325,23 @@ class TesterBackend : public farhost::Backend {
     event.kind = farhost::InputEvent::Quit;
     return event;
   }
+  static farhost::Dialog *TesterDialog() {
+    return Tester ? farhost::FindDialog(Tester->dialog.handle) : nullptr;
+  }
+  void HoldRedraws() {
+    if (held_ != nullptr) return;
+    held_ = TesterDialog();
+    if (held_ != nullptr) held_->Message(DM_ENABLEREDRAW, 0, 0);
+  }
+  // Lets the held redraws through once: the tester is drawn, unless the
+  // options dialog hides it or nothing happened since it was drawn last.
+  void Draw() {
+    if (held_ == nullptr || held_ != TesterDialog() || !changed_) return;
+    changed_ = false;
+    FuzzTrace("draw");
+    held_->Message(DM_ENABLEREDRAW, 1, 0);
+    held_->Message(DM_ENABLEREDRAW, 0, 0);
+  }
   static void SetOptions(uint8_t bits) {
     FuzzTrace("options 0x%x", bits);
     Settings.SingleLines = (bits & 1) != 0;
@@ -328,6 +353,8 @@ class TesterBackend : public farhost::Backend {
   }
 
   FuzzBytes &bytes_;
+  farhost::Dialog *held_ = nullptr;  // the tester, its redraws held
+  bool changed_ = true;              // an event came since the last drawing
   int budget_ = kEventBudget;
   int checkedParses_ = 0;
 };
@@ -370,6 +397,19 @@ fs::path ScratchBase() {
   return memory;
 }
 
+// The settings key with no values: every option at its default. Written
+// again only when an input changed it (the options dialog saved), so that
+// loading the settings never has to create the key and write the file.
+const char kPristineRegistry[] =
+    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Far\\Plugins\\Pardune]\n";
+
+void ResetRegistry() {
+  const fs::path path = gFolder / "registry.reg";
+  std::error_code error;
+  if (fs::file_size(path, error) == sizeof kPristineRegistry - 1 && !error) return;
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << kPristineRegistry;
+}
+
 void EmptyTheClipboard() {
   if (OpenClipboard(nullptr)) {
     EmptyClipboard();
@@ -410,6 +450,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   FuzzCheck(Host.ModuleDirectory && folder.size() < 261, "the module's folder", folder);
   std::snprintf(Host.ModuleDirectory, 262, "%s", folder.c_str());
   WatchdogTimeout = kWatchdogMs;
+  EmptyTheClipboard();
   for (int i = 0; i < 10; ++i) {
     gStatusTexts[i] = Lookup(40 + i);
     FuzzCheck(gStatusTexts[i] != std::to_string(40 + i), "a status text missing",
@@ -419,10 +460,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  // Every input starts alike: default options, an empty clipboard, no log.
-  unlink((gFolder / "registry.reg").c_str());
+  // Every input starts alike: default options, an empty clipboard (emptied
+  // after the last one), no log.
+  ResetRegistry();
   unlink((gFolder / "RegExp_bug.txt").c_str());
-  EmptyTheClipboard();
   HotkeyToggle = false;
   gReports = 0;
   farhost::TheScreen().Resize(80, 25);
@@ -432,6 +473,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   TesterBackend backend(bytes);
   FuzzCheck(RunTester() == 1, "the tester's result");
   FuzzCheck(Tester == nullptr && gBoxes == 0 && gDialogs == 0, "the tester left open");
+  // A stopped engine call that left a lock held keeps its thread from ending.
+  FuzzCheck(WinportStrandedThreads() == 0, "a stopped engine call's thread did not end");
   EmptyTheClipboard();  // what it holds would look like a leak of this input
   return 0;
 }

@@ -9,7 +9,8 @@ sudo_() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 run_pkgs=(build-essential cmake ninja-build pkg-config libpcre2-dev libncurses-dev)
 package_pkgs=(file dpkg-dev)
-test_pkgs=(man-db unzip lintian googletest libgtest-dev libbenchmark-dev tmux clang libclang-rt-14-dev mingw-w64 wine wine32:i386 wine64 xxd)
+test_pkgs=(man-db unzip lintian googletest libgtest-dev libbenchmark-dev tmux clang libclang-rt-14-dev mingw-w64 wine wine32:i386 wine64 xxd
+           strace)
 
 pkgs=("${run_pkgs[@]}")
 [ "$what" != run ] && pkgs+=("${package_pkgs[@]}")

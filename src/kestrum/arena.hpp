@@ -1,7 +1,8 @@
 // A fixed block of memory handed out by first fit, for callers that must not
-// touch the process heap (the engine's match frames). No lock: one user at a
-// time. Reset forgets every block made after the last Keep, so a call stopped
-// halfway through an allocation leaves nothing that the next Reset can't mend.
+// touch the process heap (the engine's compiles and match frames). No lock:
+// one user at a time. Reset forgets every block made after the last Keep, so
+// a call stopped halfway through an allocation leaves nothing that the next
+// Reset can't mend.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +34,7 @@ class Arena {
     size_t offset;
     size_t size;
   };
-  static constexpr int kMaxBlocks = 16;
+  static constexpr int kMaxBlocks = 32;
 
   unsigned char *base_ = nullptr;
   size_t capacity_ = 0;

@@ -9,9 +9,12 @@ namespace kestrum {
 
 // Expressions are /pattern/flags; the pattern runs from the first to the last
 // slash. Parse searches text..last (inclusive) from `from`; offsets count from
-// text. PCRE2's calls are safe to stop by force once the handle exists: Parse
-// allocates nothing and takes no lock, and the next SetExpression resets
-// whatever a stopped call left behind. The Windows test host's std::regex
+// text. PCRE2's SetExpression and Parse are safe to stop by force once the
+// handle exists: they allocate only from the handle's arena and take no lock,
+// and the next SetExpression resets whatever a stopped call left behind.
+// SetNoMoves, on the caller's own thread after each accepted SetExpression,
+// compiles the copy for that mode to machine code; until then Parse
+// interprets it. The Windows test host's std::regex
 // allocates while it matches; its stop-safe runaway searches are asked for
 // with the verbs (*SPIN) and (*FAULT) (engine_stdregex_win.cpp).
 EngineHandle WINAPI EngineCreate();

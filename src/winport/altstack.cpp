@@ -4,15 +4,23 @@
 
 namespace winport {
 
+namespace {
+// Whether the calling thread is known to have an alternate stack.
+__attribute__((tls_model("initial-exec"))) thread_local bool tHasAltStack = false;
+}  // namespace
+
 ScopedAltStack::ScopedAltStack(void *memory) {
   stack_t stack{};
   stack.ss_sp = memory;
   stack.ss_size = kAltStackSize;
   installed_ = sigaltstack(&stack, &previous_) == 0;
+  hadOne_ = tHasAltStack;
+  if (installed_) tHasAltStack = true;
 }
 
 ScopedAltStack::~ScopedAltStack() {
   if (!installed_) return;
+  tHasAltStack = hadOne_;
   if (previous_.ss_flags & SS_DISABLE) {
     stack_t off{};
     off.ss_flags = SS_DISABLE;
@@ -37,8 +45,13 @@ struct OwnAltStack {
 }  // namespace
 
 void EnsureAltStack() {
+  if (tHasAltStack) return;
   stack_t current{};
-  if (sigaltstack(nullptr, &current) != 0 || !(current.ss_flags & SS_DISABLE)) return;
+  if (sigaltstack(nullptr, &current) != 0) return;
+  if (!(current.ss_flags & SS_DISABLE)) {
+    tHasAltStack = true;  // someone else's
+    return;
+  }
   thread_local OwnAltStack own;
   if (own.memory != nullptr) return;
   void *p =

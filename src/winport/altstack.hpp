@@ -22,10 +22,11 @@ class ScopedAltStack {
  private:
   stack_t previous_{};
   bool installed_ = false;
+  bool hadOne_ = false;
 };
 
 // Gives the calling thread an alternate stack if it has none; it is released
-// when the thread ends.
+// when the thread ends. Asks the system only the first time on a thread.
 void EnsureAltStack();
 
 }  // namespace winport

@@ -1,12 +1,13 @@
 // Guarded calls: SIGSEGV, SIGBUS, SIGFPE and SIGILL on a thread inside
 // WinportRunGuarded jump back to that call's recovery point; everywhere else
-// they go to whatever handled them before.
+// they go to whatever handled them before. A call that returns makes no
+// system call: the handlers and the thread's alternate stack are set up the
+// first time, and the signal mask is put right only after a fault.
 #include "winport/faultguard.h"
 
+#include <pthread.h>
 #include <setjmp.h>
 #include <signal.h>
-
-#include <mutex>
 
 #include "altstack.hpp"
 
@@ -14,6 +15,7 @@ namespace {
 
 struct Guard {
   sigjmp_buf recovery;
+  int signal = 0;  // the fault that came back here
 };
 
 __attribute__((tls_model("initial-exec"))) thread_local Guard *tGuard = nullptr;
@@ -52,14 +54,15 @@ void OnFault(int signal, siginfo_t *info, void *context) {
   Guard *guard = tGuard;
   if (guard != nullptr) {
     tGuard = nullptr;
+    guard->signal = signal;
     siglongjmp(guard->recovery, 1);
   }
   PassOn(signal, info, context);
 }
 
+// Once per process; afterwards a check of the guard of a static.
 void InstallFaultHandlers() {
-  static std::once_flag once;
-  std::call_once(once, [] {
+  static const bool done = [] {
     for (int i = 0; i < static_cast<int>(sizeof(kFaults) / sizeof(kFaults[0])); ++i) {
       struct sigaction action {};
       action.sa_sigaction = OnFault;
@@ -67,7 +70,9 @@ void InstallFaultHandlers() {
       sigemptyset(&action.sa_mask);
       sigaction(kFaults[i], &action, &gPrevious[i]);
     }
-  });
+    return true;
+  }();
+  (void)done;
 }
 
 }  // namespace
@@ -78,8 +83,14 @@ BOOL WinportRunGuarded(WinportGuardedCall call, void *argument, int *result) {
   winport::EnsureAltStack();
   Guard guard;
   Guard *volatile outer = tGuard;
-  if (sigsetjmp(guard.recovery, 1) != 0) {
+  // The mask is not saved: the jump out of the handler leaves only the fault
+  // itself blocked (the handlers block nothing else), and that is undone here.
+  if (sigsetjmp(guard.recovery, 0) != 0) {
     tGuard = outer;
+    sigset_t fault;
+    sigemptyset(&fault);
+    sigaddset(&fault, guard.signal);
+    pthread_sigmask(SIG_UNBLOCK, &fault, nullptr);
     return FALSE;
   }
   tGuard = &guard;

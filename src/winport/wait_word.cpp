@@ -17,8 +17,19 @@ int64_t MonotonicNanoseconds() {
   return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
 }
 
-void GiveWay() {
-  sched_yield();
+int CurrentCpu() {
+  return sched_getcpu();  // from the kernel's restartable-sequence area, or the vDSO
+}
+
+bool SpinPays() {
+  // The processors the process may use when it first waits; a change of
+  // affinity later on is not followed.
+  static const bool pays = [] {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    return sched_getaffinity(0, sizeof set, &set) != 0 || CPU_COUNT(&set) > 1;
+  }();
+  return pays;
 }
 
 void SleepWhile(std::atomic<uint32_t> &word, uint32_t value, const timespec *deadline) {

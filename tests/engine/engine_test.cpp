@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,11 @@ class Engine : public ::testing::Test {
     ASSERT_NE(handle_, nullptr);
   }
 
-  bool Set(const char *expression) { return EngineSetExpression(handle_, expression, 0, 0) != 0; }
+  // As the tester sets an expression: then the mode, on the caller's thread.
+  bool Set(const char *expression) {
+    return EngineSetExpression(handle_, expression, 0, 0) != 0 &&
+           EngineSetNoMoves(handle_, noMoves_) != 0;
+  }
 
   // Searches the whole of `text` from `from`.
   bool Parse(const std::string &text, size_t from = 0) {
@@ -36,6 +41,7 @@ class Engine : public ::testing::Test {
 
   EngineHandle handle_ = nullptr;
   MatchRecord match_{};
+  int noMoves_ = 0;
 };
 
 using Span = std::pair<int, int>;
@@ -112,6 +118,56 @@ TEST_F(Engine, NoMovesKeepsMachineCode) {
   EXPECT_TRUE(EngineUsesJit(handle_));
   ASSERT_TRUE(Parse("xaby"));
   EXPECT_EQ(Group(0), Span(0, 4));
+  // Set alone interprets (the machine code is made by SetNoMoves), with the
+  // same result.
+  ASSERT_TRUE(EngineSetExpression(handle_, "/x[a-z]+y/", 0, 0));
+  EXPECT_FALSE(EngineUsesJit(handle_));
+  ASSERT_TRUE(Parse("xaby"));
+  EXPECT_EQ(Group(0), Span(0, 4));
+  EXPECT_FALSE(Parse("axaby"));
+}
+
+// Machine code and interpreter agree, anchored and not, from every start,
+// on patterns whose backtracking verbs move the next try's start: anchored,
+// (*SKIP) may not move it, and the search fails there.
+TEST_F(Engine, BacktrackingVerbsMatchAsTheInterpreterDoes) {
+  const char *const expressions[] = {"/aaaaa(*SKIP)b|a+c/",
+                                     "/aaaaa(*PRUNE)(*SKIP)b|a+c/",
+                                     "/aaaaa(*THEN)(*SKIP)b|a+c/",
+                                     "/aaaaa(*COMMIT)(*SKIP)b|a+c/",
+                                     "/aa(*MARK:m)aaa(*SKIP:m)b|a+c/",
+                                     "/(a+)(*SKIP)(b)|(a)c/",
+                                     "/a(*PRUNE)b|a+c/",
+                                     "/a\\Ka*c/"};
+  const std::string text = "xaaaaaacaab aaaaaab aac";
+  for (noMoves_ = 0; noMoves_ < 2; ++noMoves_) {
+    for (const char *expression : expressions) {
+      ASSERT_TRUE(Set(expression)) << expression;
+      if (!EngineUsesJit(handle_)) GTEST_SKIP() << "no machine code on this platform";
+      for (size_t from = 0; from <= text.size(); ++from) {
+        MatchRecord byCode{}, byInterpreter{};
+        for (MatchRecord *record : {&byCode, &byInterpreter}) {
+          EngineForceInterpreter(handle_, record == &byInterpreter);
+          Parse(text, from);
+          *record = match_;
+        }
+        EXPECT_EQ(std::memcmp(&byCode, &byInterpreter, sizeof byCode), 0)
+            << expression << " from " << from << (noMoves_ ? ", anchored" : "");
+      }
+      EngineForceInterpreter(handle_, false);
+    }
+  }
+  // Anchored, position by position as the tester searches: aaaac at 2.
+  noMoves_ = 1;
+  ASSERT_TRUE(Set("/aaaaa(*SKIP)b|a+c/"));
+  EXPECT_FALSE(Parse("aaaaaac", 0));
+  EXPECT_FALSE(Parse("aaaaaac", 1));
+  ASSERT_TRUE(Parse("aaaaaac", 2));
+  EXPECT_EQ(Group(0), Span(2, 7));
+  // A match that \K starts later still began at the start.
+  ASSERT_TRUE(Set("/a\\Ka*c/"));
+  ASSERT_TRUE(Parse("aaaaaac", 0));
+  EXPECT_EQ(Group(0), Span(1, 7));
 }
 
 TEST_F(Engine, UnsetMiddleAndTrailingGroupsAreMinusOne) {

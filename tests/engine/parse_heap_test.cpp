@@ -69,6 +69,7 @@ TEST(ParseHeap, NoHeapCallWhileMatching) {
     ASSERT_NE(handle, nullptr);
     EngineForceInterpreter(handle, c.interpreter);
     ASSERT_TRUE(EngineSetExpression(handle, c.expression, 0, 0));
+    ASSERT_TRUE(EngineSetNoMoves(handle, 0));
     MatchRecord match{};
     int found = 0;
     // Twice: the first match may grow what the second reuses.

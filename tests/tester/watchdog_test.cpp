@@ -16,9 +16,35 @@
 #include "tester/match_state.hpp"
 #include "tester/watchdog.hpp"
 
+#ifndef _WIN32
+#include <sched.h>
+
+#include <cstdlib>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
+
+#ifndef _WIN32
+// PARDUNE_ONE_CPU=1 pins the process to one processor before any test runs,
+// as on a machine with one core: a wait may not spin the worker out.
+const bool gPinned = [] {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (!std::getenv("PARDUNE_ONE_CPU") || sched_getaffinity(0, sizeof set, &set) != 0) return false;
+  int first = 0;
+  while (!CPU_ISSET(first, &set)) ++first;
+  CPU_ZERO(&set);
+  CPU_SET(first, &set);
+  return sched_setaffinity(0, sizeof set, &set) == 0;
+}();
+
+TEST(OneProcessor, PinnedWhenAskedFor) {
+  if (!std::getenv("PARDUNE_ONE_CPU")) GTEST_SKIP() << "PARDUNE_ONE_CPU is not set";
+  EXPECT_TRUE(gPinned);
+}
+#endif
 
 #define NO_SANITIZE __attribute__((noinline, no_sanitize("address", "undefined")))
 

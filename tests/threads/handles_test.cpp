@@ -158,6 +158,26 @@ TEST(ThreadHandles, AStopThatRacesTheEndNeverReachesTheNextJob) {
   }
 }
 
+// A closed handle names nothing, not even the job that takes its slot. Not
+// on Windows, which hands out a closed handle's value again.
+TEST(ThreadHandles, AClosedHandleNamesNothing) {
+  Recorded first, next;
+  next.code = 9;
+  HANDLE closed = CreateThread(nullptr, 0, RecordAndReturn, &first, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(closed, 5000), WAIT_OBJECT_0);
+  ASSERT_TRUE(CloseHandle(closed));
+  HANDLE h = CreateThread(nullptr, 0, RecordAndReturn, &next, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(h, 5000), WAIT_OBJECT_0);
+  DWORD code = 0;
+  EXPECT_EQ(WaitForSingleObject(closed, 0), WAIT_FAILED);
+  EXPECT_FALSE(GetExitCodeThread(closed, &code));
+  EXPECT_FALSE(TerminateThread(closed, 1));
+  EXPECT_FALSE(CloseHandle(closed));
+  ASSERT_TRUE(GetExitCodeThread(h, &code));
+  EXPECT_EQ(code, 9u);
+  EXPECT_TRUE(CloseHandle(h));
+}
+
 // A stop whose signal arrives after its job has ended: the job holds every
 // signal back until then, and the next job on its system thread lets them
 // through.

@@ -371,7 +371,8 @@ struct Runaway {
   ~Runaway() { kestrum::EngineDestroy(&engine); }
   bool Start() {
     if (engine == nullptr) engine = kestrum::EngineCreate();
-    return engine != nullptr && kestrum::EngineSetExpression(engine, "/(a+)+$/", 0, 0) != 0;
+    return engine != nullptr && kestrum::EngineSetExpression(engine, "/(a+)+$/", 0, 0) != 0 &&
+           kestrum::EngineSetNoMoves(engine, 0) != 0;
   }
   static int Call(void *argument) {
     auto *r = static_cast<Runaway *>(argument);
@@ -383,6 +384,7 @@ struct Runaway {
     // A stopped Parse leaves the handle waiting for a new expression.
     EXPECT_EQ(Call(this), 0);
     ASSERT_NE(kestrum::EngineSetExpression(engine, "/a(b)/", 0, 0), 0);
+    ASSERT_NE(kestrum::EngineSetNoMoves(engine, 0), 0);
     ASSERT_NE(Call(this), 0);
     EXPECT_EQ(match.Start[0], 39);
     EXPECT_EQ(match.End[1], 41);

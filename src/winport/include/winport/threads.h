@@ -19,3 +19,7 @@ WINPORT_API BOOL WINAPI GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
 WINPORT_API BOOL WINAPI TerminateThread(HANDLE thread, DWORD exitCode);
 WINPORT_API BOOL WINAPI CloseHandle(HANDLE handle);
 WINPORT_API void WINAPI Sleep(DWORD milliseconds);
+
+// Stopped threads that did not end when they should have (their exit waits
+// for a lock that the stopped code left held): left to end on their own.
+WINPORT_API int WinportStrandedThreads(void);
