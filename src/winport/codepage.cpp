@@ -2,6 +2,8 @@
 // The single-byte tables are built once from iconv, and a character a code
 // page lacks becomes Windows' own look-alike for it (bestfit_table.inc);
 // everything after that is plain table look-ups, safe from any thread.
+// UTF-8 is decoded as Windows does: a malformed sequence is one U+FFFD for
+// its longest valid start, or a failure with MB_ERR_INVALID_CHARS.
 #include <iconv.h>
 
 #include <algorithm>
@@ -32,6 +34,12 @@ struct CodePage {
   const BestFit *bestFit = nullptr;                    // Windows' look-alikes
   size_t bestFits = 0;
 };
+
+// The pictures a console shows for the control bytes of the OEM code pages
+// (MB_USEGLYPHCHARS): 0x01-0x1F, and 0x7F.
+const char16_t kControlGlyphs[33] = u"\0☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼";
+const char16_t kDeleteGlyph = u'⌂';
+static_assert(sizeof kControlGlyphs / sizeof(char16_t) == 33, "32 control glyphs");
 
 CodePage pages[4];
 std::once_flag pagesBuilt;
@@ -307,7 +315,16 @@ WINPORT_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR so
     }
   } else {
     const CodePage *page = Page(id);
-    for (size_t i = 0; i < length; ++i) wide.push_back(page->toWide[bytes[i]]);
+    const bool glyphs = (flags & MB_USEGLYPHCHARS) && (id == 437 || id == 866);
+    for (size_t i = 0; i < length; ++i) {
+      const unsigned char byte = bytes[i];
+      if (glyphs && byte == 0x7F)
+        wide.push_back(kDeleteGlyph);
+      else if (glyphs && byte < 0x20)
+        wide.push_back(kControlGlyphs[byte]);
+      else
+        wide.push_back(page->toWide[byte]);
+    }
   }
   return Deliver(wide.data(), wide.size(), destination, destinationLength);
 }
