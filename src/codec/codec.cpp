@@ -32,14 +32,47 @@ size_t PieceEnd(std::string_view text, size_t start) {
   return end;
 }
 
-// The bytes a lead byte says its character takes; 0 for a byte no
-// character starts with.
-size_t Utf8Length(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
+// What a lead byte starts: the bytes of its character and the range of its
+// second byte, which rules out overlong forms, surrogates and what lies past
+// U+10FFFF. Length 0 for a byte no character starts with.
+struct Lead {
+  size_t length;
+  unsigned char low, high;
+};
+
+Lead LeadOf(unsigned char c) {
+  if (c < 0x80) return {1, 0, 0};
+  if (c >= 0xC2 && c <= 0xDF) return {2, 0x80, 0xBF};
+  if (c == 0xE0) return {3, 0xA0, 0xBF};
+  if (c == 0xED) return {3, 0x80, 0x9F};
+  if (c >= 0xE1 && c <= 0xEF) return {3, 0x80, 0xBF};
+  if (c == 0xF0) return {4, 0x90, 0xBF};
+  if (c >= 0xF1 && c <= 0xF3) return {4, 0x80, 0xBF};
+  if (c == 0xF4) return {4, 0x80, 0x8F};
+  return {0, 0, 0};
+}
+
+// One piece to UTF-16, into room for as many units as it has bytes (each
+// unit takes a byte at least, a pair four). A valid piece is the system's to
+// convert; a malformed one is decoded here, a character at a time.
+int Widen(const char *bytes, size_t size, WCHAR *wide) {
+  const int count =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes, int(size), wide, int(size));
+  if (count > 0) return count;
+  int made = 0;
+  for (size_t at = 0; at < size;) {
+    char32_t ch = 0;
+    const size_t used = DecodeUtf8(std::string_view(bytes + at, size - at), &ch);
+    if (ch > 0xFFFF) {
+      ch -= 0x10000;
+      wide[made++] = WCHAR(0xD800 + (ch >> 10));
+      wide[made++] = WCHAR(0xDC00 + (ch & 0x3FF));
+    } else {
+      wide[made++] = WCHAR(ch);
+    }
+    at += used ? used : size - at;  // a sequence cut by the end is one U+FFFD
+  }
+  return made;
 }
 
 }  // namespace
@@ -64,8 +97,7 @@ void Utf8ToOem(std::string *text) {
   size_t written = 0;
   for (size_t at = 0; at < s.size();) {
     const size_t end = PieceEnd(s, at);
-    const int count = MultiByteToWideChar(CP_UTF8, 0, s.data() + at, int(end - at), wide.data(),
-                                          int(wide.size()));
+    const int count = Widen(s.data() + at, end - at, wide.data());
     int kept = 0;
     for (int i = 0; i < count; ++i) {
       WCHAR ch = wide[size_t(i)];
@@ -128,28 +160,19 @@ int OemByte(char32_t ch, UINT codePage) {
 
 size_t DecodeUtf8(std::string_view text, char32_t *ch) {
   if (text.empty()) return 0;
-  const size_t length = Utf8Length(static_cast<unsigned char>(text[0]));
+  const Lead lead = LeadOf(static_cast<unsigned char>(text[0]));
   *ch = 0xFFFD;
-  if (length == 0) return 1;
-  if (length == 1) {
-    *ch = static_cast<unsigned char>(text[0]);
-    return 1;
-  }
-  for (size_t i = 1; i < length; ++i) {
+  if (lead.length == 0) return 1;
+  char32_t value = static_cast<unsigned char>(text[0]) & (0x7F >> lead.length);
+  for (size_t i = 1; i < lead.length; ++i) {
     if (i >= text.size()) return 0;
-    if (!Continuation(text[i])) return 1;
+    const unsigned char next = static_cast<unsigned char>(text[i]);
+    const bool fits = i == 1 ? next >= lead.low && next <= lead.high : Continuation(text[i]);
+    if (!fits) return i;
+    value = (value << 6) | (next & 0x3F);
   }
-  WCHAR wide[2];
-  const int count =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), int(length), wide, 2);
-  if (count == 1) {
-    *ch = wide[0];
-  } else if (count == 2 && HighSurrogate(wide[0]) && LowSurrogate(wide[1])) {
-    *ch = 0x10000 + ((char32_t(wide[0]) - 0xD800) << 10) + (char32_t(wide[1]) - 0xDC00);
-  } else {
-    return 1;
-  }
-  return length;
+  *ch = lead.length == 1 ? static_cast<unsigned char>(text[0]) : value;
+  return lead.length;
 }
 
 void AppendUtf8(std::string *out, char32_t ch) {

@@ -1,8 +1,9 @@
 // Text between UTF-8 and the console's OEM code page. The conversions are
 // MultiByteToWideChar and WideCharToMultiByte (winport's on Linux, the
-// system's on Windows); this adds the rules the hosts share on top:
-// a malformed UTF-8 sequence is one U+FFFD (its longest valid start, as
-// Windows decodes), a character beyond U+FFFF is one '?', and a character the
+// system's on Windows); this adds the rules the hosts share on top, the same
+// on every platform: a malformed UTF-8 sequence is one U+FFFD for its longest
+// valid start (Unicode's rule; wine's own decoder would also swallow the
+// byte after a bad one), a character beyond U+FFFF is one '?', and one the
 // code page lacks is its look-alike, else '?'.
 #pragma once
 
@@ -39,7 +40,8 @@ class OemGlyphs {
 int OemByte(char32_t ch, UINT codePage);
 
 // One character at the start of UTF-8 text: the bytes it takes, or 0 when
-// the text ends inside it. A malformed start gives U+FFFD for its first byte.
+// the text ends inside it. A malformed start is U+FFFD for its longest
+// valid start (at least one byte).
 size_t DecodeUtf8(std::string_view text, char32_t *ch);
 void AppendUtf8(std::string *out, char32_t ch);
 

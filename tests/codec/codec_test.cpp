@@ -86,7 +86,9 @@ TEST(Utf8ToOem, CodePage437) {
 // cut, and a stray continuation byte after a whole one stays one '?'.
 TEST(Utf8ToOem, MalformedWideAndAcrossPieces) {
   EXPECT_EQ(codec::Utf8ToOem("caf\xE9!"), "caf?!");
+  // Each malformed part is its longest valid start, on every platform.
   EXPECT_EQ(codec::Utf8ToOem("a\xE2\x94"), "a?");
+  EXPECT_EQ(codec::Utf8ToOem("\xE2\x82" "A\xE0\x80\x80\xF0\x9F\x98"), "?A????");
   const std::string head(65532, 'x');
   const std::string stray = head + "\xF0\x9F\x98\x80\x80y";
   EXPECT_EQ(codec::Utf8ToOem(stray), head + "??y");
