@@ -242,15 +242,19 @@ int Deliver(const T *data, size_t count, T *destination, int destinationLength) 
   return static_cast<int>(count);
 }
 
-// One byte from one code page to another, through UTF-16, with look-alikes.
-void Translate(UINT from, UINT to, const char *source, char *destination) {
+// A text from one code page to another, through UTF-16, with look-alikes.
+BOOL Translate(UINT from, UINT to, const char *source, char *destination) {
+  if (!source || !destination) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   const CodePage *in = Page(from);
   const CodePage *out = Page(to);
   for (;; ++source, ++destination) {
     unsigned char byte = static_cast<unsigned char>(*source);
     if (byte == 0) {
       *destination = '\0';
-      return;
+      return TRUE;
     }
     int mapped = Narrow(*out, in->toWide[byte], true);
     *destination = static_cast<char>(mapped < 0 ? '?' : mapped);
@@ -274,23 +278,13 @@ WINPORT_API BOOL WinportSetOemCodePage(UINT codePage) {
 }
 
 WINPORT_API BOOL WINAPI OemToCharA(LPCSTR source, LPSTR destination) {
-  if (!source || !destination) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  UINT oem = oemCodePage.load();
-  Translate(oem, AnsiPartner(oem), source, destination);
-  return TRUE;
+  const UINT oem = oemCodePage.load();
+  return Translate(oem, AnsiPartner(oem), source, destination);
 }
 
 WINPORT_API BOOL WINAPI CharToOemA(LPCSTR source, LPSTR destination) {
-  if (!source || !destination) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  UINT oem = oemCodePage.load();
-  Translate(AnsiPartner(oem), oem, source, destination);
-  return TRUE;
+  const UINT oem = oemCodePage.load();
+  return Translate(AnsiPartner(oem), oem, source, destination);
 }
 
 WINPORT_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source,
