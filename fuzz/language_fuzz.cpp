@@ -1,4 +1,5 @@
 // The language file parser: any bytes give texts and problems, never a crash.
+#include "codec/codec.hpp"
 #include "kestrum/language.hpp"
 #include "support.hpp"
 
@@ -9,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzCheck(!key.empty(), "empty key");
     FuzzCheck(key.find('\n') == std::string::npos, "key holds a line break", key);
     FuzzCheck(text.find('\0') == std::string::npos, "text holds a NUL", key);
-    std::string oem = kestrum::Utf8ToOem(text);
+    std::string oem = codec::Utf8ToOem(text);
     FuzzCheck(oem.size() <= text.size(), "OEM text longer than its UTF-8", text);
   }
   for (const auto &problem : parsed.problems)

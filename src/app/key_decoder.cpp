@@ -5,7 +5,7 @@
 #include <cctype>
 #include <vector>
 
-#include "app/oem_glyphs.hpp"
+#include "codec/codec.hpp"
 
 namespace app {
 namespace {
@@ -370,9 +370,9 @@ DecodedInput DecodeCharacter(std::string_view bytes, bool final, int codePage) {
   if (lead < 0x20 || lead == 0x7F) return MakeKey(ControlKey(lead), 1);
   if (lead < 0x80) return MakeKey(lead, 1);
   char32_t ch = 0;
-  size_t length = DecodeUtf8(bytes, ch);
+  size_t length = codec::DecodeUtf8(bytes, &ch);
   if (length == 0) return final ? MakeIgnored(bytes.size()) : MakeIncomplete();
-  int oem = ch == 0xFFFD ? -1 : UnicodeToOem(ch, codePage);
+  int oem = ch == 0xFFFD ? -1 : codec::OemByte(ch, UINT(codePage));
   return oem < 0 ? MakeIgnored(length) : MakeKey(DWORD(oem), length);
 }
 

@@ -39,6 +39,10 @@ const char *const kCyrillicLanguages[] = {"ba", "be", "bg", "ce",  "cv", "kk", "
 
 }  // namespace
 
+bool IsSupportedCodePage(int codePage) {
+  return codePage == 437 || codePage == 866;
+}
+
 int LocaleCodePage(const char *locale) {
   if (!locale) return 437;
   std::string name = locale;
@@ -159,11 +163,11 @@ bool ParseOptions(int argc, const char *const *argv, Options *options, std::stri
         options->lang = value;
         break;
       case 1:
-        if (value != "437" && value != "866") {
+        options->codePage = value == "437" ? 437 : value == "866" ? 866 : 0;
+        if (!IsSupportedCodePage(options->codePage)) {
           *error = "--codepage must be 437 or 866, not '" + value + "'";
           return false;
         }
-        options->codePage = value == "437" ? 437 : 866;
         break;
       case 2:
         if (value.empty()) {

@@ -25,6 +25,8 @@ bool ParseOptions(int argc, const char *const *argv, Options *options, std::stri
 
 const char *UsageText();
 
+// The OEM code pages the program knows: 437 and 866.
+bool IsSupportedCodePage(int codePage);
 // The OEM code page that suits a locale name such as "ru_RU.UTF-8": 866 for
 // a language written in Cyrillic (or a "@cyrillic" locale), else 437.
 int LocaleCodePage(const char *locale);

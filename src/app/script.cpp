@@ -2,11 +2,13 @@
 
 #include <far170/plugin.hpp>
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 
 #include "app/clipboard_text.hpp"
 #include "app/key_names.hpp"
-#include "app/oem_glyphs.hpp"
+#include "codec/codec.hpp"
 
 namespace app {
 namespace {
@@ -45,13 +47,6 @@ bool Number(std::string_view word, int min, int max, int *value) {
   return true;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 }  // namespace
 
 bool UnescapeText(std::string_view text, std::string *out, std::string *error) {
@@ -84,22 +79,19 @@ bool UnescapeText(std::string_view text, std::string *out, std::string *error) {
         break;
       case 'x':
       case 'u': {
-        size_t digits = text[i] == 'x' ? 2 : 4;
-        char32_t value = 0;
-        for (size_t k = 1; k <= digits; ++k) {
-          int d = i + k < text.size() ? HexDigit(text[i + k]) : -1;
-          if (d < 0) {
-            *error =
-                std::string("\\") + text[i] + " needs " + std::to_string(digits) + " hex digits";
-            return false;
-          }
-          value = value * 16 + char32_t(d);
+        const size_t digits = text[i] == 'x' ? 2 : 4;
+        const char *first = text.data() + i + 1;
+        const char *last = first + std::min(digits, text.size() - i - 1);
+        unsigned value = 0;
+        if (std::from_chars(first, last, value, 16).ptr != first + digits) {
+          *error = std::string("\\") + text[i] + " needs " + std::to_string(digits) + " hex digits";
+          return false;
         }
         if (value == 0 || (value >= 0xD800 && value <= 0xDFFF)) {
           *error = "the escape does not name a character";
           return false;
         }
-        AppendUtf8(*out, value);
+        codec::AppendUtf8(out, value);
         i += digits;
         break;
       }
@@ -156,13 +148,13 @@ bool ParseScript(std::string_view script, int codePage, std::vector<ScriptComman
       size_t i = 0;
       while (i < rest.size()) {
         char32_t ch = 0;
-        size_t used = DecodeUtf8(rest.substr(i), ch);
+        size_t used = codec::DecodeUtf8(rest.substr(i), &ch);
         if (used == 0 || ch == 0xFFFD) return fail("the text is not valid UTF-8");
-        int oem = UnicodeToOem(ch, codePage);
+        int oem = codec::OemByte(ch, UINT(codePage));
         if (ch == '\t') oem = KEY_TAB;
         if (oem < 0) {
           std::string shown;
-          AppendUtf8(shown, ch);
+          codec::AppendUtf8(&shown, ch);
           return fail("'" + shown + "' has no character in code page " + std::to_string(codePage));
         }
         cmd.kind = ScriptCommand::Key;

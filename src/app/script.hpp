@@ -27,8 +27,8 @@ struct ScriptCommand {
 bool ParseScript(std::string_view script, int codePage, std::vector<ScriptCommand> *commands,
                  std::string *error);
 
-// Backslash escapes of clipboard and paste texts: \n \t \r \\ \xHH \uHHHH.
-// False on a bad escape.
+// Backslash escapes of clipboard and paste texts: \n \t \r \\ \s (space),
+// \xHH and \uHHHH (not 0 nor a surrogate). False on any other escape.
 bool UnescapeText(std::string_view text, std::string *out, std::string *error);
 
 }  // namespace app

@@ -4,12 +4,11 @@
 
 #include "app/clipboard_text.hpp"
 #include "app/console_size.hpp"
-#include "app/oem_glyphs.hpp"
 
 namespace app {
 
 ScriptBackend::ScriptBackend(std::vector<ScriptCommand> commands, int codePage, FILE *out)
-    : commands_(std::move(commands)), codePage_(codePage), out_(out) {}
+    : commands_(std::move(commands)), glyphs_(UINT(codePage)), out_(out) {}
 
 void ScriptBackend::Show(const farhost::Screen &screen) {
   shown_ = screen;
@@ -27,7 +26,7 @@ void ScriptBackend::PrintScreen() const {
     for (int x = 0; x < screen.Width(); ++x) row += char(screen.At(x, y).ch);
     size_t end = row.find_last_not_of(' ');
     row.erase(end == std::string::npos ? 0 : end + 1);
-    std::string text = OemToUtf8(row, codePage_);
+    std::string text = glyphs_.ToUtf8(row);
     fprintf(out_, "%s\n", text.c_str());
   }
 }

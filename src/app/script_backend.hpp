@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/script.hpp"
+#include "codec/codec.hpp"
 #include "farhost/backend.hpp"
 
 namespace app {
@@ -26,8 +27,8 @@ class ScriptBackend : public farhost::Backend {
 
   std::vector<ScriptCommand> commands_;
   size_t next_ = 0;
-  int repeat_ = 0;  // presses of the current key command already delivered
-  int codePage_;
+  int repeat_ = 0;           // presses of the current key command already delivered
+  codec::OemGlyphs glyphs_;  // what each cell shows
   FILE *out_;
   farhost::Screen shown_;
   bool hasShown_ = false;

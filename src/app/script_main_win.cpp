@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/console_size.hpp"
-#include "app/oem_glyphs.hpp"
+#include "app/options.hpp"
 #include "app/program.hpp"
 #include "app/script_backend.hpp"
 #include "farhost/failure.hpp"

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "app/colors.hpp"
-#include "app/oem_glyphs.hpp"
+#include "codec/codec.hpp"
 
 namespace app {
 namespace {
@@ -26,7 +26,7 @@ void UseUtf8Locale() {
 
 }  // namespace
 
-TerminalView::TerminalView(FILE *out, FILE *in, int codePage) : codePage_(codePage) {
+TerminalView::TerminalView(FILE *out, FILE *in, int codePage) : glyphs_(UINT(codePage)) {
   UseUtf8Locale();
   term_ = newterm(nullptr, out, in);
   if (!term_) return;
@@ -169,7 +169,7 @@ void TerminalView::Show(const farhost::Screen &screen) {
       }
       shownPair_[i] = pair;
       pairs_.Use(pair);
-      wchar_t glyph[2] = {wchar_t(OemToUnicode(cell.ch, codePage_)), 0};
+      wchar_t glyph[2] = {wchar_t(glyphs_[cell.ch]), 0};
       cchar_t cc;
       setcchar(&cc, glyph, attrs, pair, nullptr);
       mvadd_wch(y, x, &cc);

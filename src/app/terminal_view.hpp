@@ -8,6 +8,7 @@
 
 #include "app/colors.hpp"
 #include "app/mono_looks.hpp"
+#include "codec/codec.hpp"
 #include "farhost/screen.hpp"
 
 struct screen;
@@ -44,7 +45,7 @@ class TerminalView {
   void ForgetShown();
 
   struct screen *term_ = nullptr;
-  int codePage_;
+  codec::OemGlyphs glyphs_;  // what each cell shows
   int colors_ = 0;
   int width_ = 0;  // size of `shown_`
   int height_ = 0;

@@ -1,7 +1,5 @@
 #include "farhost/editor_text.hpp"
 
-#include <windows.h>
-
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -10,12 +8,13 @@
 #include <new>
 #include <system_error>
 
+#include "codec/codec.hpp"
+
 namespace farhost {
 namespace {
 
 const int kMarkEvery = 32;
 const unsigned long long kLargestFile = 512ull * 1024 * 1024;
-const size_t kChunk = 64 * 1024;  // bytes decoded at a time
 
 bool IsBreak(char c) {
   return c == '\r' || c == '\n';
@@ -42,30 +41,6 @@ const char *BreakText(const std::string &bytes, size_t at) {
     default:
       return bytes[at] == '\r' ? "\r" : "\n";
   }
-}
-
-bool Continuation(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-// The end of the chunk that starts at `start`: never inside a character of
-// a valid text.
-size_t ChunkEnd(const std::string &bytes, size_t start) {
-  size_t end = std::min(bytes.size(), start + kChunk);
-  for (int k = 0; k < 3 && end < bytes.size() && end > start + 1 && Continuation(bytes[end]); ++k)
-    --end;
-  return end;
-}
-
-bool ValidUtf8(const std::string &bytes, size_t start) {
-  for (size_t at = start; at < bytes.size();) {
-    size_t end = ChunkEnd(bytes, at);
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + at, int(end - at),
-                            nullptr, 0) <= 0)
-      return false;
-    at = end;
-  }
-  return true;
 }
 
 std::string Quoted(const char *path) {
@@ -194,36 +169,9 @@ bool DecodeUtf8Text(std::string *bytes) {
       break;
     }
   if (ascii) return true;
-  const size_t start = s.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-  if (!ValidUtf8(s, start)) return false;
-
-  // Each character takes at least one byte and becomes one, so the text is
-  // converted a chunk at a time into the bytes it has already passed.
-  std::vector<WCHAR> wide(kChunk);
-  std::vector<char> narrow(kChunk);
-  size_t written = 0;
-  for (size_t at = start; at < s.size();) {
-    const size_t end = ChunkEnd(s, at);
-    int count = MultiByteToWideChar(CP_UTF8, 0, s.data() + at, int(end - at), wide.data(),
-                                    int(wide.size()));
-    // A character beyond U+FFFF is one '?', not one for each half.
-    int kept = 0;
-    for (int i = 0; i < count; ++i) {
-      WCHAR ch = wide[size_t(i)];
-      if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < count) {
-        ch = L'?';
-        ++i;
-      }
-      wide[size_t(kept++)] = ch;
-    }
-    int made = kept ? WideCharToMultiByte(CP_OEMCP, 0, wide.data(), kept, narrow.data(),
-                                          int(narrow.size()), nullptr, nullptr)
-                    : 0;
-    std::memmove(&s[written], narrow.data(), size_t(made));
-    written += size_t(made);
-    at = end;
-  }
-  s.resize(written);
+  if (!codec::IsUtf8(s)) return false;
+  if (s.compare(0, 3, "\xEF\xBB\xBF") == 0) s.erase(0, 3);
+  codec::Utf8ToOem(&s);
   return true;
 }
 

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "codec/codec.hpp"
+
 namespace farhost {
 
 namespace {
@@ -60,41 +62,6 @@ HelpLine ParseLine(const std::string &raw, std::vector<HelpLink> &links) {
 
 }  // namespace
 
-std::string Utf8ToOem(const std::string &utf8) {
-  std::vector<WCHAR> wide;
-  wide.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    unsigned code = '?';
-    size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 9;
-    if (extra == 0) {
-      code = c;
-    } else if (extra < 9) {
-      code = c & (0x3F >> extra);
-      for (size_t k = 1; k <= extra; ++k) {
-        unsigned char next = i + k < utf8.size() ? static_cast<unsigned char>(utf8[i + k]) : 0;
-        if ((next & 0xC0) != 0x80) {
-          code = '?';
-          extra = k - 1;
-          break;
-        }
-        code = (code << 6) | (next & 0x3F);
-      }
-    } else {
-      extra = 0;
-    }
-    i += extra + 1;
-    wide.push_back(code > 0xFFFF ? WCHAR('?') : WCHAR(code));
-  }
-  if (wide.empty()) return std::string();
-  int size =
-      WideCharToMultiByte(CP_OEMCP, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return std::string(wide.size(), '?');
-  std::string out(size_t(size), '\0');
-  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), int(wide.size()), &out[0], size, nullptr, nullptr);
-  return out;
-}
-
 const HelpTopicText *HelpFile::Find(const std::string &name) const {
   std::string want = Lower(name);
   for (const HelpTopicText &topic : topics)
@@ -106,7 +73,7 @@ HelpFile ParseHelp(const std::string &utf8) {
   HelpFile file;
   std::string text = utf8;
   if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
-  std::istringstream in(Utf8ToOem(text));
+  std::istringstream in(codec::Utf8ToOem(text));
   std::string raw;
   HelpTopicText *topic = nullptr;
   bool titled = false;

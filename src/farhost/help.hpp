@@ -33,8 +33,6 @@ struct HelpFile {
 
 // Parses the UTF-8 text of a help file; the texts are converted to OEM.
 HelpFile ParseHelp(const std::string &utf8);
-// The OEM text of a UTF-8 string (WideCharToMultiByte with CP_OEMCP).
-std::string Utf8ToOem(const std::string &utf8);
 // The one .hlf file in a folder (the first by name when there are more), or "".
 std::string FindHelpFile(const std::string &folder);
 

@@ -1,12 +1,11 @@
-// Language files: parsing, loading and the code-page conversion.
+// Language files: parsing and loading.
 #include "kestrum/language.hpp"
 
-#include <windows.h>
-
 #include <algorithm>
-#include <cstdint>
+#include <charconv>
 #include <cstdio>
-#include <cstring>
+
+#include "codec/codec.hpp"
 
 namespace kestrum {
 
@@ -21,13 +20,6 @@ std::string Trim(const std::string &s) {
   while (begin < end && IsBlank(s[begin])) ++begin;
   while (end > begin && IsBlank(s[end - 1])) --end;
   return s.substr(begin, end - begin);
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 // Decodes C escapes; an unknown escape keeps its backslash. False when an
@@ -76,11 +68,12 @@ bool Unescape(const std::string &in, std::string &out) {
         out.push_back('\'');
         break;
       case 'x': {
-        int value = 0, digits = 0;
-        while (digits < 2 && i + 1 < in.size() && HexDigit(in[i + 1]) >= 0) {
-          value = value * 16 + HexDigit(in[++i]);
-          ++digits;
-        }
+        const char *first = in.data() + i + 1;
+        unsigned value = 0;
+        const size_t digits = size_t(
+            std::from_chars(first, first + std::min<size_t>(2, in.size() - i - 1), value, 16).ptr -
+            first);
+        i += digits;
         if (digits == 0) {
           out += "\\x";
         } else if (value == 0) {
@@ -113,49 +106,6 @@ std::string TextPart(const std::string &raw) {
     if (backslashes % 2 == 0) return text.substr(1, text.size() - 2);
   }
   return text;
-}
-
-// UTF-8 to UTF-16, the same on every platform: a malformed sequence becomes
-// one U+FFFD and the decoder goes on with the next byte that can start a
-// character; characters beyond U+FFFF become U+FFFD too, as no OEM code page
-// has them. False when anything was malformed.
-bool DecodeUtf8(const std::string &text, std::vector<WCHAR> *out) {
-  bool valid = true;
-  const auto *s = reinterpret_cast<const unsigned char *>(text.data());
-  const size_t n = text.size();
-  size_t i = 0;
-  while (i < n) {
-    const unsigned char c = s[i];
-    int need = 0;
-    uint32_t cp = c, min = 0;
-    if (c < 0x80) {
-      need = 0;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      need = 1, cp = c & 0x1F, min = 0x80;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      need = 2, cp = c & 0x0F, min = 0x800;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      need = 3, cp = c & 0x07, min = 0x10000;
-    } else {
-      need = -1;
-    }
-    size_t j = i + 1;
-    bool good = need >= 0;
-    for (int k = 0; good && k < need; ++k, ++j) {
-      if (j >= n || (s[j] & 0xC0) != 0x80) good = false;
-      if (good) cp = (cp << 6) | (s[j] & 0x3F);
-      if (!good) break;
-    }
-    if (good && (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)) good = false;
-    if (!good) valid = false;
-    if (out) out->push_back(!good || cp > 0xFFFF ? WCHAR(0xFFFD) : static_cast<WCHAR>(cp));
-    i = good ? j : std::max(j, i + 1);
-  }
-  return valid;
-}
-
-bool ValidUtf8(const std::string &text) {
-  return DecodeUtf8(text, nullptr);
 }
 
 }  // namespace
@@ -199,23 +149,11 @@ LanguageData ParseLanguage(const std::string &contents) {
     std::string text;
     if (!Unescape(TextPart(trimmed.substr(equals + 1)), text))
       data.problems.push_back({lineNumber, "NUL escape left out; kept"});
-    if (!ValidUtf8(key) || !ValidUtf8(text))
+    if (!codec::IsUtf8(key) || !codec::IsUtf8(text))
       data.problems.push_back({lineNumber, "invalid UTF-8 shown as '?'; kept"});
     data.texts.emplace(std::move(key), std::move(text));
   }
   return data;
-}
-
-std::string Utf8ToOem(const std::string &text) {
-  if (text.empty()) return text;
-  std::vector<WCHAR> wide;
-  DecodeUtf8(text, &wide);
-  const int wideLength = static_cast<int>(wide.size());
-  std::string oem(wide.size(), '?');
-  const int oemLength =
-      WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, &oem[0], wideLength, "?", nullptr);
-  oem.resize(oemLength > 0 ? static_cast<size_t>(oemLength) : 0);
-  return oem;
 }
 
 bool LoadLanguageFile(const std::string &path, LanguageData &data) {
@@ -238,7 +176,8 @@ bool LoadLanguageFile(const std::string &path, LanguageData &data) {
   data = ParseLanguage(contents);
   data.file = path;
   std::map<std::string, std::string> oem;
-  for (auto &entry : data.texts) oem.emplace(Utf8ToOem(entry.first), Utf8ToOem(entry.second));
+  for (auto &entry : data.texts)
+    oem.emplace(codec::Utf8ToOem(entry.first), codec::Utf8ToOem(entry.second));
   data.texts.swap(oem);
   return true;
 }

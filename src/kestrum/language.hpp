@@ -23,16 +23,14 @@ struct LanguageData {
 
 // Parses the contents of a language file. Lines are `key=text`; blank lines
 // and lines that start with # are skipped; the text may be quoted to keep
-// spaces at its ends; C escapes are decoded. Texts stay in UTF-8.
+// spaces at its ends. Texts stay in UTF-8.
+// Escapes: \n \t \r \b \a \f \v \e \\ \" \' \xH[H]; \0, \x00 dropped; others kept.
 LanguageData ParseLanguage(const std::string &contents);
 
-// Reads and parses a file and converts its texts to the OEM code page.
+// Reads and parses a file and converts its texts to the OEM code page
+// (malformed UTF-8 and what the code page lacks become '?').
 // False when the file can't be read or is too large.
 bool LoadLanguageFile(const std::string &path, LanguageData &data);
-
-// UTF-8 to the OEM code page; malformed bytes and characters the code page
-// lacks become '?'.
-std::string Utf8ToOem(const std::string &text);
 
 // The language file for a module: <stem>.lng, or <stem>.<lang>.lng for a
 // language other than English. An empty or unusable lang means English.

@@ -2,6 +2,8 @@
 // The single-byte tables are built once from iconv, and a character a code
 // page lacks becomes Windows' own look-alike for it (bestfit_table.inc);
 // everything after that is plain table look-ups, safe from any thread.
+// UTF-8 is decoded as Windows does: a malformed sequence is one U+FFFD for
+// its longest valid start, or a failure with MB_ERR_INVALID_CHARS.
 #include <iconv.h>
 
 #include <algorithm>
@@ -32,6 +34,12 @@ struct CodePage {
   const BestFit *bestFit = nullptr;                    // Windows' look-alikes
   size_t bestFits = 0;
 };
+
+// The pictures a console shows for the control bytes of the OEM code pages
+// (MB_USEGLYPHCHARS): 0x01-0x1F, and 0x7F.
+const char16_t kControlGlyphs[33] = u"\0☺☻♥♦♣♠•◘○◙♂♀♪♫☼►◄↕‼¶§▬↨↑↓→←∟↔▲▼";
+const char16_t kDeleteGlyph = u'⌂';
+static_assert(sizeof kControlGlyphs / sizeof(char16_t) == 33, "32 control glyphs");
 
 CodePage pages[4];
 std::once_flag pagesBuilt;
@@ -234,15 +242,19 @@ int Deliver(const T *data, size_t count, T *destination, int destinationLength) 
   return static_cast<int>(count);
 }
 
-// One byte from one code page to another, through UTF-16, with look-alikes.
-void Translate(UINT from, UINT to, const char *source, char *destination) {
+// A text from one code page to another, through UTF-16, with look-alikes.
+BOOL Translate(UINT from, UINT to, const char *source, char *destination) {
+  if (!source || !destination) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
   const CodePage *in = Page(from);
   const CodePage *out = Page(to);
   for (;; ++source, ++destination) {
     unsigned char byte = static_cast<unsigned char>(*source);
     if (byte == 0) {
       *destination = '\0';
-      return;
+      return TRUE;
     }
     int mapped = Narrow(*out, in->toWide[byte], true);
     *destination = static_cast<char>(mapped < 0 ? '?' : mapped);
@@ -266,23 +278,13 @@ WINPORT_API BOOL WinportSetOemCodePage(UINT codePage) {
 }
 
 WINPORT_API BOOL WINAPI OemToCharA(LPCSTR source, LPSTR destination) {
-  if (!source || !destination) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  UINT oem = oemCodePage.load();
-  Translate(oem, AnsiPartner(oem), source, destination);
-  return TRUE;
+  const UINT oem = oemCodePage.load();
+  return Translate(oem, AnsiPartner(oem), source, destination);
 }
 
 WINPORT_API BOOL WINAPI CharToOemA(LPCSTR source, LPSTR destination) {
-  if (!source || !destination) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  UINT oem = oemCodePage.load();
-  Translate(AnsiPartner(oem), oem, source, destination);
-  return TRUE;
+  const UINT oem = oemCodePage.load();
+  return Translate(AnsiPartner(oem), oem, source, destination);
 }
 
 WINPORT_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR source,
@@ -307,7 +309,16 @@ WINPORT_API int WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR so
     }
   } else {
     const CodePage *page = Page(id);
-    for (size_t i = 0; i < length; ++i) wide.push_back(page->toWide[bytes[i]]);
+    const bool glyphs = (flags & MB_USEGLYPHCHARS) && (id == 437 || id == 866);
+    for (size_t i = 0; i < length; ++i) {
+      const unsigned char byte = bytes[i];
+      if (glyphs && byte == 0x7F)
+        wide.push_back(kDeleteGlyph);
+      else if (glyphs && byte < 0x20)
+        wide.push_back(kControlGlyphs[byte]);
+      else
+        wide.push_back(page->toWide[byte]);
+    }
   }
   return Deliver(wide.data(), wide.size(), destination, destinationLength);
 }

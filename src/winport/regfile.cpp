@@ -1,6 +1,7 @@
 #include "regfile.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -33,11 +34,13 @@ bool StartsWithNoCase(const std::string &s, size_t at, const char *word) {
   return true;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = Lower(c);
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+// Up to `most` hex digits from s[at], read and passed; how many there were.
+size_t ReadHex(const std::string &s, size_t &at, size_t most, uint64_t &out) {
+  const char *first = s.data() + at;
+  out = 0;
+  const char *end = std::from_chars(first, first + std::min(most, s.size() - at), out, 16).ptr;
+  at += size_t(end - first);
+  return size_t(end - first);
 }
 
 void SkipBlanks(const std::string &s, size_t &at) {
@@ -51,15 +54,10 @@ bool OnlyTrailer(const std::string &s, size_t at) {
 }
 
 bool ParseHexNumber(const std::string &s, size_t &at, uint32_t &out) {
-  size_t start = at;
-  uint32_t v = 0;
-  while (at < s.size() && HexDigit(s[at]) >= 0) {
-    if (at - start == 8) return false;
-    v = v * 16 + uint32_t(HexDigit(s[at]));
-    ++at;
-  }
-  out = v;
-  return at > start;
+  uint64_t v = 0;
+  const size_t digits = ReadHex(s, at, 9, v);  // a ninth digit is one too many
+  out = uint32_t(v);
+  return digits > 0 && digits <= 8;
 }
 
 // A quoted text from s[at] == '"'; \\ and \" are escapes, any other
@@ -82,15 +80,8 @@ bool ParseHexBytes(const std::string &s, size_t at, std::vector<uint8_t> &out) {
   if (OnlyTrailer(s, at)) return true;
   for (;;) {
     SkipBlanks(s, at);
-    int hi = at < s.size() ? HexDigit(s[at]) : -1;
-    if (hi < 0) return false;
-    ++at;
-    int lo = at < s.size() ? HexDigit(s[at]) : -1;
-    int byte = hi;
-    if (lo >= 0) {
-      byte = hi * 16 + lo;
-      ++at;
-    }
+    uint64_t byte = 0;
+    if (ReadHex(s, at, 2, byte) == 0) return false;
     out.push_back(uint8_t(byte));
     SkipBlanks(s, at);
     if (at < s.size() && s[at] == ',') {

@@ -8,7 +8,6 @@
 
 #include "app/colors.hpp"
 #include "app/mono_looks.hpp"
-#include "app/oem_glyphs.hpp"
 
 namespace {
 
@@ -167,57 +166,6 @@ TEST(MonoLooks, TheMatchAndEachGroupStandOut) {
 
 TEST(Colors, SwapIsItsOwnInverse) {
   for (int c = 0; c < 16; ++c) EXPECT_EQ(app::AnsiColor(app::AnsiColor(c)), c);
-}
-
-struct GlyphCase {
-  unsigned char byte;
-  int codePage;
-  char32_t glyph;
-};
-
-const GlyphCase kGlyphs[] = {
-    {0x00, 437, U' '}, {0x01, 437, U'☺'},      {0x07, 437, U'•'}, {0x0F, 437, U'☼'},
-    {0x10, 437, U'►'}, {0x1B, 437, U'←'},      {0x1F, 437, U'▼'}, {0x1F, 866, U'▼'},
-    {'A', 437, U'A'},  {0x7F, 437, U'⌂'},      {0x80, 437, U'Ç'}, {0x80, 866, U'А'},
-    {0x9F, 866, U'Я'}, {0xA0, 866, U'а'},      {0xE0, 866, U'р'}, {0xF0, 866, U'Ё'},
-    {0xFC, 866, U'№'}, {0xB0, 437, U'░'},      {0xBA, 866, U'║'}, {0xC4, 437, U'─'},
-    {0xC9, 437, U'╔'}, {0xCD, 866, U'═'},      {0xDB, 437, U'█'}, {0xE1, 437, U'ß'},
-    {0xFE, 437, U'■'}, {0xFF, 437, U'\u00A0'}, {0xFA, 866, U'·'},
-};
-
-class GlyphTable : public testing::TestWithParam<GlyphCase> {};
-
-TEST_P(GlyphTable, ShowsOemBytesAsUnicode) {
-  const GlyphCase &c = GetParam();
-  EXPECT_EQ(app::OemToUnicode(c.byte, c.codePage), c.glyph);
-}
-
-INSTANTIATE_TEST_SUITE_P(Glyphs, GlyphTable, testing::ValuesIn(kGlyphs));
-
-TEST(Glyphs, PrintableBytesRoundTrip) {
-  for (int cp : {437, 866}) {
-    for (int b = 0x20; b < 0xFF; ++b) {
-      if (b == 0x7F) continue;
-      EXPECT_EQ(app::UnicodeToOem(app::OemToUnicode((unsigned char)b, cp), cp), b)
-          << cp << " " << b;
-    }
-  }
-}
-
-TEST(Glyphs, Utf8Output) {
-  EXPECT_EQ(app::OemToUtf8("\xC9\xCD\xBB Hi\x01", 437), "╔═╗ Hi☺");
-  EXPECT_EQ(app::OemToUtf8("\x8F\xE0\xA8\xA2\xA5\xE2", 866), "Привет");
-}
-
-TEST(Glyphs, Utf8DecodingRejectsMalformedInput) {
-  char32_t ch = 0;
-  EXPECT_EQ(app::DecodeUtf8("\xF0\x9F\x98\x80", ch), 4u);
-  EXPECT_EQ(ch, U'\U0001F600');
-  EXPECT_EQ(app::DecodeUtf8("\xC0\xAF", ch), 1u);  // overlong
-  EXPECT_EQ(ch, char32_t(0xFFFD));
-  EXPECT_EQ(app::DecodeUtf8("\xED\xA0\x80", ch), 1u);  // surrogate
-  EXPECT_EQ(app::DecodeUtf8("\xE2\x28\xA1", ch), 1u);  // bad continuation
-  EXPECT_EQ(app::DecodeUtf8("\xE2\x82", ch), 0u);      // cut: needs more
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "codec/codec.hpp"
 #include "kestrum/language.hpp"
 
 namespace {
@@ -118,28 +119,8 @@ TEST(ParseLanguage, LineEndingsAndByteOrderMark) {
 
 TEST(ParseLanguage, InvalidUtf8IsKeptAndBecomesQuestionMarks) {
   LanguageData data = ParseLanguage("1=caf\xE9!\n");
-  EXPECT_EQ(kestrum::Utf8ToOem(Text(data, "1")), "caf?!");
+  EXPECT_EQ(codec::Utf8ToOem(Text(data, "1")), "caf?!");
 }
-
-TEST(Utf8ToOem, ConvertsToTheOemCodePage) {
-  // The expected bytes come from the platform's own conversion.
-  const WCHAR wide[] = {0x00E9, 0x2500, 0x0041};
-  char expected[3];
-  ASSERT_EQ(WideCharToMultiByte(CP_OEMCP, 0, wide, 3, expected, 3, nullptr, nullptr), 3);
-  EXPECT_EQ(kestrum::Utf8ToOem("\xC3\xA9\xE2\x94\x80"
-                               "A"),
-            std::string(expected, 3));
-  EXPECT_EQ(kestrum::Utf8ToOem(""), "");
-  EXPECT_EQ(kestrum::Utf8ToOem("plain"), "plain");
-  EXPECT_EQ(kestrum::Utf8ToOem("\xF0\x9F\x98\x80"), "?");  // no OEM character for it
-}
-
-#ifndef _WIN32
-TEST(Utf8ToOem, CodePage437) {
-  ASSERT_EQ(GetOEMCP(), 437u);
-  EXPECT_EQ(kestrum::Utf8ToOem("\xC3\xA9\xE2\x94\x80\xE2\x95\x90"), "\x82\xC4\xCD");
-}
-#endif
 
 TEST(LanguageFilePath, BesideTheModule) {
 #ifdef _WIN32

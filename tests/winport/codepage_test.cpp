@@ -131,6 +131,17 @@ TEST(Utf8, Malformed) {
   }
 }
 
+TEST(MultiByteToWideChar, GlyphsForTheControlBytesOfTheOemPages) {
+  const char bytes[] = {0, 1, 0x1F, 0x7F, 'A', '\x80'};
+  WCHAR wide[6];
+  ASSERT_EQ(MultiByteToWideChar(437, MB_USEGLYPHCHARS, bytes, 6, wide, 6), 6);
+  EXPECT_EQ(std::u16string(wide, wide + 6), std::u16string(u"\0☺▼⌂AÇ", 6));
+  ASSERT_EQ(MultiByteToWideChar(866, MB_USEGLYPHCHARS, bytes, 6, wide, 6), 6);
+  EXPECT_EQ(std::u16string(wide, wide + 6), std::u16string(u"\0☺▼⌂AА", 6));
+  ASSERT_EQ(MultiByteToWideChar(1252, MB_USEGLYPHCHARS, bytes, 4, wide, 4), 4);
+  EXPECT_EQ(std::u16string(wide, wide + 4), std::u16string(u"\0\x01\x1F\x7F", 4));
+}
+
 TEST(WideCharToMultiByte, EachUnitOfASurrogatePairGetsADefault) {
   const WCHAR pair[] = {0xD83D, 0xDE00};
   char out[4] = {};

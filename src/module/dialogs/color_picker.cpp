@@ -1,7 +1,7 @@
 #include "dialogs/color_picker.hpp"
 
 #include "dialogs/compact_template.hpp"
-#include "dialogs/host_dialog.hpp"
+#include "host/host_services.hpp"
 #include "host/messages.hpp"
 
 namespace {
@@ -132,7 +132,7 @@ int32_t PickColor(int32_t attribute, const PickerTexts *texts, const char *helpT
   CopyText(Picker.baseTitle, items[kTitleItem].Data, kItemText);
   FormatTitle(items[kTitleItem].Data);
 
-  int closed = RunHostDialog(39, 15, helpTopic, items, kPickerItemCount, PickerDialogProc);
+  int closed = RunDialog(39, 15, helpTopic, items, kPickerItemCount, PickerDialogProc, 0);
   return closed == kSetButton ? CurrentAttribute() : attribute;
 }
 

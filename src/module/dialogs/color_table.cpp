@@ -1,7 +1,7 @@
 #include "dialogs/color_table.hpp"
 
 #include "dialogs/color_picker.hpp"
-#include "dialogs/host_dialog.hpp"
+#include "host/host_services.hpp"
 #include "host/messages.hpp"
 #include "settings/settings.hpp"
 
@@ -69,7 +69,7 @@ void ShowColorTableDialog() {
   CopyText(items[kCancelButton].Data, MessageText(kCloseMessage), kItemText);
 
   for (;;) {
-    int closed = RunHostDialog(47, 23, nullptr, items, kTableItems, ColorTableDialogProc);
+    int closed = RunDialog(47, 23, nullptr, items, kTableItems, ColorTableDialogProc, 0);
     if (closed >= kFirstRowButton && closed <= kLastRowButton && closed % 3 == 0) {
       int row = (closed - kFirstRowButton) / 3;
       working[row] = PickColor(working[row], &kTablePickerTexts, nullptr);
@@ -84,7 +84,7 @@ void ShowColorTableDialog() {
 
 LONG_PTR WINAPI ColorTableDialogProc(HANDLE dialog, int message, int param1, LONG_PTR param2) {
   if (message == DN_HELP) {
-    ShowModuleHelp("Colors");
+    ShowHelp("Colors");
     return 0;
   }
   return PassToHost(dialog, message, param1, param2);

@@ -2,7 +2,7 @@
 
 #include "dialogs/color_table.hpp"
 #include "dialogs/compact_template.hpp"
-#include "dialogs/host_dialog.hpp"
+#include "host/host_services.hpp"
 #include "host/messages.hpp"
 #include "settings/settings.hpp"
 
@@ -65,7 +65,7 @@ void ShowOptionsDialog() {
   // The records are shown again after the color table as the host left
   // them, so the check states stand as the user set them.
   int closed;
-  while ((closed = RunHostDialog(59, 13, nullptr, items, kOptionsItemCount, OptionsDialogProc)) ==
+  while ((closed = RunDialog(59, 13, nullptr, items, kOptionsItemCount, OptionsDialogProc, 0)) ==
          kColorsButton)
     ShowColorTableDialog();
   if (closed != kSaveButton) return;
@@ -76,7 +76,7 @@ void ShowOptionsDialog() {
 
 LONG_PTR WINAPI OptionsDialogProc(HANDLE dialog, int message, int param1, LONG_PTR param2) {
   if (message == DN_HELP) {
-    ShowModuleHelp("Options");
+    ShowHelp("Options");
     return 0;
   }
   return PassToHost(dialog, message, param1, param2);

@@ -1,14 +1,13 @@
 #include "editor/dialog_handle.hpp"
 
 #include "far170/plugin.hpp"
-#include "host/host_state.hpp"
+#include "host/host_services.hpp"
 
 static char ItemTextBuffer[kItemTextSize];
 
 LONG_PTR DialogHandle::Send(int message, int param1, LONG_PTR param2) {
   // No dialog yet (an editor used before its first message): nothing to tell.
-  if (!handle || !Host.HostInfo || !Host.HostInfo->SendDlgMessage) return 0;
-  return Host.HostInfo->SendDlgMessage(handle, message, param1, param2);
+  return SendToDialog(handle, message, param1, param2);
 }
 
 void DialogHandle::Lock(bool lock) {

@@ -6,7 +6,7 @@
 
 #include "far170/plugin.hpp"
 #include "host/editor_link.hpp"
-#include "host/host_state.hpp"
+#include "host/host_services.hpp"
 
 char *DuplicateLine(const char *text, int length) {
   if (length < 0) length = 0;
@@ -27,10 +27,7 @@ char *Joined(const char *head, int length, const char *tail, int tailLength) {
 }
 
 static uint32_t SelectionColour() {
-  if (!Host.HostInfo || !Host.HostInfo->AdvControl) return 0x70;
-  return static_cast<uint32_t>(Host.HostInfo->AdvControl(
-      Host.HostInfo->ModuleNumber, ACTL_GETCOLOR,
-      reinterpret_cast<void *>(static_cast<LONG_PTR>(COL_DIALOGEDITSELECTED))));
+  return PaletteColor(COL_DIALOGEDITSELECTED, 0x70);
 }
 
 LineEditor::LineEditor(int firstItem, int lastItem, int capacity_)

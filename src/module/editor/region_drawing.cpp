@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "editor/line_editor.hpp"
-#include "host/host_state.hpp"
+#include "host/host_services.hpp"
 
 enum { kPieceSize = 500 };
 
@@ -13,8 +13,7 @@ void LineEditor::DrawRegions() {
 }
 
 void LineEditor::DrawRegion(const Region &region) {
-  if (!drawn || region.IsEmpty()) return;
-  if (!Host.HostInfo || !Host.HostInfo->Text) return;
+  if (!drawn || region.IsEmpty() || !HostCanPaint()) return;
   char piece[kPieceSize];
   for (int row = 0; row < rowCount && row < lineCount; row++) {
     int line = topLine + row;
@@ -38,7 +37,6 @@ void LineEditor::DrawRegion(const Region &region) {
     for (; j < kPieceSize - 1 && j < to - from; j++)
       piece[j] = from + j < visible ? text[from + j] : ' ';
     piece[j] = 0;
-    Host.HostInfo->Text(dialogRect.Left + item.Left + from, y, static_cast<int>(region.colour),
-                        piece);
+    PaintText(dialogRect.Left + item.Left + from, y, region.colour, piece);
   }
 }

@@ -2,24 +2,18 @@
 
 #include <cstring>
 
-#include "host/host_state.hpp"
+#include "host/host_services.hpp"
 
 namespace {
 
-FARAPIEDITORCONTROL Control() {
-  return Host.HostInfo ? Host.HostInfo->EditorControl : nullptr;
-}
-
 bool Query(EditorInfo *info) {
-  FARAPIEDITORCONTROL control = Control();
-  return control && control(ECTL_GETINFO, info) != 0;
+  return ControlEditor(ECTL_GETINFO, info) != 0;
 }
 
 bool ReadLine(int line, EditorGetString *record) {
   std::memset(record, 0, sizeof *record);
   record->StringNumber = line;
-  FARAPIEDITORCONTROL control = Control();
-  return control && control(ECTL_GETSTRING, record) != 0;
+  return ControlEditor(ECTL_GETSTRING, record) != 0;
 }
 
 }  // namespace
@@ -73,13 +67,13 @@ bool EditorLink::GetSelection(EditorSelect *selection) {
 void EditorLink::SetPosition(int column, int line) {
   if (!Available) return;
   EditorSetPosition position = {line, column, -1, -1, -1, -1};
-  if (FARAPIEDITORCONTROL control = Control()) control(ECTL_SETPOSITION, &position);
+  ControlEditor(ECTL_SETPOSITION, &position);
   Query(&Info);
 }
 
 bool EditorLink::Select(const EditorSelect &selection) {
   if (!Available) return false;
   EditorSelect copy = selection;
-  if (FARAPIEDITORCONTROL control = Control()) control(ECTL_SELECT, &copy);
+  ControlEditor(ECTL_SELECT, &copy);
   return Query(&Info);
 }

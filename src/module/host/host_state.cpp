@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "host/host_services.hpp"
 #include "host/messages.hpp"
 #include "host/text.hpp"
 #include "settings/settings.hpp"
@@ -32,21 +33,18 @@ const char kPathSeparator = '\\';
 const char kPathSeparator = '/';
 #endif
 
-const DWORD kWarningOkAllInOne = FMSG_WARNING | FMSG_ALLINONE | FMSG_MB_OK;
-
 bool VersionAccepted() {
   const PluginStartupInfo *info = Host.HostInfo;
   if (info->StructSize < kMinStructSize) return false;
-  if (!info->AdvControl) return false;
   DWORD version = 0;
-  if (!info->AdvControl(info->ModuleNumber, ACTL_GETFARVERSION, &version)) return false;
+  if (!HostVersion(&version)) return false;
   const int minor = static_cast<int>(version & 0xFF);
   const int major = static_cast<int>((version >> 8) & 0xFF);
   const int build = static_cast<int>(version >> 16);
   if (major < kMinMajor || minor < kMinMinor || build < kMinBuild) return false;
   // The tester needs the dialog services; a record too short to hold them
   // (362 or 363 bytes end before DefDlgProc) is refused like an old host.
-  return info->DialogEx && info->SendDlgMessage && info->DefDlgProc;
+  return HostHasDialogs();
 }
 
 // How many bytes of our PluginStartupInfo a record of structSize bytes
@@ -140,10 +138,7 @@ void WINAPI GetInfo(SubPluginInfo *info) {
 int WINAPI Run(int, int, int) {
   if (!Host.HostInfo) return 0;
   if (!VersionAccepted()) {
-    const PluginStartupInfo *info = Host.HostInfo;
-    if (info->Message)
-      info->Message(info->ModuleNumber, kWarningOkAllInOne, nullptr,
-                    reinterpret_cast<const char *const *>(MessageText(kOldHostMessage)), 0, 0);
+    Warn(kOldHostMessage);
     return 0;
   }
   return RunTester();

@@ -34,6 +34,8 @@ int FormatMessageText(char *buffer, int size, int id, const char *argTypes, ...)
 
 char *CopyText(char *destination, const char *source, int size);
 char *AppendText(char *destination, const char *source, int size);
+// The escapes of a message text shown as a question: \b \n \r \t; before any
+// other character a backslash stands for that character; one at the end stays.
 char *DecodeEscapes(const char *source, char *destination, int size);
 int TextLength(const char *text);
 void *FillBytes(void *buffer, int byte, int count);

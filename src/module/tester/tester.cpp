@@ -6,6 +6,7 @@
 
 #include "dialogs/compact_template.hpp"
 #include "host/editor_link.hpp"
+#include "host/host_services.hpp"
 #include "host/host_state.hpp"
 #include "host/messages.hpp"
 #include "host/text.hpp"
@@ -75,13 +76,6 @@ int ConsoleWidth() {
   return info.dwSize.X;
 }
 
-void Warn(MessageId id) {
-  const PluginStartupInfo *info = Host.HostInfo;
-  if (info->Message)
-    info->Message(info->ModuleNumber, FMSG_MB_OK | FMSG_ALLINONE | FMSG_WARNING, nullptr,
-                  reinterpret_cast<const char *const *>(MessageText(id)), 0, 0);
-}
-
 }  // namespace
 
 int TesterExtraWidth(int consoleWidth) {
@@ -123,9 +117,8 @@ int RunTester() {
 
   Tester = new (std::nothrow) TesterDialog();
   if (Tester) {
-    const PluginStartupInfo *info = Host.HostInfo;
-    info->DialogEx(info->ModuleNumber, -1, -1, kBaseWidth + extra, kHeight, nullptr, items,
-                   kTesterItemCount, 0, 0, TesterDialogProc, reinterpret_cast<LONG_PTR>(&link));
+    RunDialog(kBaseWidth + extra, kHeight, nullptr, items, kTesterItemCount, TesterDialogProc,
+              reinterpret_cast<LONG_PTR>(&link));
     delete Tester;
     Tester = nullptr;
   } else {

@@ -2,8 +2,7 @@
 #include "tester/tester_dialog.hpp"
 
 #include "dialogs/options_dialog.hpp"
-#include "host/host_state.hpp"
-#include "host/text.hpp"
+#include "host/host_services.hpp"
 #include "tester/match_state.hpp"
 
 TesterDialog *Tester = nullptr;
@@ -12,12 +11,6 @@ int DispatchDepth = 0;
 bool HotkeyToggle = false;
 
 namespace {
-
-enum {
-  kConfirmSize = 1000,
-  kConfirmFlags = FMSG_MB_YESNO | FMSG_ALLINONE | FMSG_WARNING,
-  kHelpInDirectory = 4,
-};
 
 const char kHelpTopic[] = "MainDialog";
 
@@ -33,17 +26,12 @@ bool IsExpressionButton(int item) {
   return Within(item, kExpressionPasteButton, kNextButton);
 }
 
-LONG_PTR PassOn(HANDLE dialog, int message, int param1, LONG_PTR param2) {
-  return Host.HostInfo->DefDlgProc(dialog, message, param1, param2);
-}
-
 LONG_PTR Handle(HANDLE handle, int message, int param1, LONG_PTR param2) {
   TesterDialog &tester = *Tester;
   DialogHandle &dialog = tester.dialog;
   switch (message) {
     case DN_HELP:
-      if (Host.HostInfo->ShowHelp)
-        Host.HostInfo->ShowHelp(Host.ModuleDirectory, kHelpTopic, kHelpInDirectory);
+      ShowHelp(kHelpTopic);
       return 0;
     case DN_CLOSE:
       if (param1 != kCloseButton) return 0;
@@ -93,11 +81,11 @@ LONG_PTR Handle(HANDLE handle, int message, int param1, LONG_PTR param2) {
     default:
       break;
   }
-  return PassOn(handle, message, param1, param2);
+  return PassToHost(handle, message, param1, param2);
 }
 
 LONG_PTR Dispatch(HANDLE handle, int message, int param1, LONG_PTR param2) {
-  if (!Tester) return PassOn(handle, message, param1, param2);
+  if (!Tester) return PassToHost(handle, message, param1, param2);
   TesterDialog &tester = *Tester;
   tester.dialog.handle = handle;
   LONG_PTR result = 0;
@@ -166,13 +154,4 @@ int OnButton(int item) {
       break;
   }
   return item == kCloseButton ? 0 : 1;
-}
-
-bool Confirm(MessageId id) {
-  const PluginStartupInfo *info = Host.HostInfo;
-  if (!info || !info->Message) return false;
-  char question[kConfirmSize];
-  DecodeEscapes(MessageText(id), question, kConfirmSize);
-  return info->Message(info->ModuleNumber, kConfirmFlags, nullptr,
-                       reinterpret_cast<const char *const *>(question), 0, 0) == 0;
 }

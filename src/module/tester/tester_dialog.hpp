@@ -6,7 +6,6 @@
 
 #include "editor/dialog_handle.hpp"
 #include "editor/status_editors.hpp"
-#include "host/messages.hpp"
 #include "settings/settings.hpp"
 #include "tester/tester_items.hpp"
 
@@ -28,4 +27,3 @@ extern bool HotkeyToggle;
 
 LONG_PTR WINAPI TesterDialogProc(HANDLE dialog, int message, int param1, LONG_PTR param2);
 int OnButton(int item);
-bool Confirm(MessageId id);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/fault_guard.hpp"
+#include "host/host_services.hpp"
 #include "host/host_state.hpp"
 #include "host/text.hpp"
 #include "tester/match_state.hpp"
@@ -17,7 +18,6 @@ enum {
   kDirectoryBound = 261,
   kLogPathSize = kDirectoryBound + 16,  // the directory, a separator and the name
   kDashes = 80,
-  kReportFlags = FMSG_MB_OK | FMSG_ALLINONE | FMSG_LEFTALIGN | FMSG_WARNING,
   kStopWaitMs = 5000,
 };
 
@@ -55,13 +55,6 @@ int StartGuarded(EngineCall *call, LPTHREAD_START_ROUTINE worker, const char *st
   HANDLE thread = CreateThread(nullptr, 0, worker, call, 0, &id);
   if (!thread) return 0;
   return AwaitEngine(call, thread, step);
-}
-
-void ShowReport(const char *report) {
-  const PluginStartupInfo *info = Host.HostInfo;
-  if (!info || !info->Message) return;
-  info->Message(info->ModuleNumber, kReportFlags, nullptr,
-                reinterpret_cast<const char *const *>(report), 0, 0);
 }
 
 // The box has shown the report; the host hears that the log did not keep it
@@ -122,7 +115,7 @@ int AwaitEngine(EngineCall *call, HANDLE thread, const char *step) {
   // The shared buffer is borrowed: keep a copy while the box is open.
   static char copy[kFormatBufferSize];
   CopyText(copy, report, sizeof copy);
-  ShowReport(copy);
+  Report(copy);
   AppendHangLog(copy, TextLength(copy));
   if (lineEnd) *lineEnd = '\n';
   TheMatchState.ExpressionReady = false;

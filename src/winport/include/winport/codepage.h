@@ -7,6 +7,7 @@
 #define CP_OEMCP 1u
 #define CP_UTF8 65001u
 
+#define MB_USEGLYPHCHARS 0x4u
 #define MB_ERR_INVALID_CHARS 0x8u
 #define WC_ERR_INVALID_CHARS 0x80u
 #define WC_NO_BEST_FIT_CHARS 0x400u
