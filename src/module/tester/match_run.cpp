@@ -140,7 +140,6 @@ void RunMatch() {
     // The text runs to the end of what was fetched; no need to measure it
     // again at every position.
     const char *last = state.textBuffer + state.textLength - 1;
-    std::memset(&match, 0, sizeof match);
     if (GuardedParse(p, last, &match)) break;
     if (!state.ExpressionReady) {  // the watchdog stopped the search
       ShowExpressionStatus(MessageRef::Id(kSearchHungMessage));

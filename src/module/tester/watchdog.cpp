@@ -35,8 +35,11 @@ int CallSetExpression(void *arg) {
   return Host.EngineTable->SetExpression(Engine, call->text, 0, 0);
 }
 
+// The worker clears the record it fills, so that a search that finds
+// nothing leaves its lines on the worker's processor.
 int CallParse(void *arg) {
   const EngineCall *call = static_cast<const EngineCall *>(arg);
+  std::memset(call->match, 0, sizeof *call->match);
   return Host.EngineTable->Parse(Engine, call->text, call->text, call->last, call->match, 0, 0);
 }
 
