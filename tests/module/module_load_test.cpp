@@ -11,8 +11,8 @@
 #include <dlfcn.h>
 #endif
 
-#include "module/fake_host.hpp"
-#include "module/lifecycle_cases.hpp"
+#include "module/host/lifecycle_cases.hpp"
+#include "module/host/recording_host.hpp"
 #include "support/test_files.hpp"
 
 namespace {
