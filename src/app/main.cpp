@@ -32,6 +32,7 @@ int RunPardune(int argc, char **argv) {
 
   app::LoadedModule module;
   if (!app::OpenModule(options, &module, &error)) return app::Fail(error);
+  const app::ModuleOwner moduleOwner(&module);  // unloaded last, after the notices
   WinportSetOemCodePage(UINT(options.codePage));
 
   int columns = options.columns ? options.columns : 80;
@@ -42,10 +43,7 @@ int RunPardune(int argc, char **argv) {
     columns = size.ws_col;
     rows = size.ws_row;
   }
-  if (!app::OpenEditor(options, editorOptions, columns, rows, &error)) {
-    app::UnloadModule(&module);
-    return app::Fail(error);
-  }
+  if (!app::OpenEditor(options, editorOptions, columns, rows, &error)) return app::Fail(error);
 
   std::unique_ptr<farhost::Backend> backend;
   app::TerminalBackend *terminal = nullptr;
@@ -53,10 +51,7 @@ int RunPardune(int argc, char **argv) {
   if (options.script.empty()) {
     std::unique_ptr<app::TerminalBackend> opened =
         app::TerminalBackend::Open(stdin, stdout, options.codePage, &error);
-    if (!opened) {
-      app::UnloadModule(&module);
-      return app::Fail(error);
-    }
+    if (!opened) return app::Fail(error);
     columns = opened->Columns();
     rows = opened->Rows();
     terminal = opened.get();
@@ -82,7 +77,6 @@ int RunPardune(int argc, char **argv) {
             script->UnusedLine());
   backend.reset();
   app::PrintNotices(stderr);
-  app::UnloadModule(&module);
   fflush(stdout);
   if (failure) return app::kFailed;
   if (int sig = app::QuitSignal()) return 128 + sig;

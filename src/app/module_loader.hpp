@@ -26,4 +26,16 @@ bool FindModule(const std::string &programDir, std::string *path, std::string *e
 bool LoadModule(const std::string &path, LoadedModule *module, std::string *error);
 void UnloadModule(LoadedModule *module);
 
+// Unloads the module it is given when it goes out of scope, on every path out.
+class ModuleOwner {
+ public:
+  explicit ModuleOwner(LoadedModule *module) : module_(module) {}
+  ~ModuleOwner() { UnloadModule(module_); }
+  ModuleOwner(const ModuleOwner &) = delete;
+  ModuleOwner &operator=(const ModuleOwner &) = delete;
+
+ private:
+  LoadedModule *module_;
+};
+
 }  // namespace app

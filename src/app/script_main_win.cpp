@@ -105,17 +105,13 @@ int main(int argc, char **argv) {
 
   app::LoadedModule module;
   if (!app::OpenModule(options, &module, &error)) return app::Fail(error);
+  const app::ModuleOwner moduleOwner(&module);
   const int columns = options.columns ? options.columns : 80;
   const int rows = options.rows ? options.rows : 25;
-  if (!app::SetConsoleSize(columns, rows)) {
-    app::UnloadModule(&module);
+  if (!app::SetConsoleSize(columns, rows))
     return app::Fail("cannot make a console of " + std::to_string(columns) + "x" +
                      std::to_string(rows));
-  }
-  if (!app::OpenEditor(options, editorOptions, columns, rows, &error)) {
-    app::UnloadModule(&module);
-    return app::Fail(error);
-  }
+  if (!app::OpenEditor(options, editorOptions, columns, rows, &error)) return app::Fail(error);
 
   app::ScriptBackend script(std::move(commands), options.codePage, stdout);
   farhost::TheScreen().Resize(columns, rows);
@@ -125,7 +121,6 @@ int main(int argc, char **argv) {
   if (script.UnusedLine())
     fprintf(stderr, "pardune: %s: the program ended before line %d\n", options.script.c_str(),
             script.UnusedLine());
-  app::UnloadModule(&module);
   fflush(stdout);
   if (const char *failure = farhost::Failure()) return app::Failed(failure);
   return runResult ? 0 : 1;
