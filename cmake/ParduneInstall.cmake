@@ -41,7 +41,7 @@ else()
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION share/doc/pardune)
 
   # Debian's two documents: the changelog, compressed as the manual page,
-  # and the licence in the machine-readable copyright format, taken from
+  # and the license in the machine-readable copyright format, taken from
   # LICENSE (its copyright line, then its text with blank lines as " .").
   set(changelog ${CMAKE_BINARY_DIR}/changelog.gz)
   add_custom_command(OUTPUT ${changelog}

@@ -79,7 +79,7 @@ bool Notify(TestDialog &t, FuzzBytes &bytes) {
       FuzzTrace("%s: region %d set %d %d %d %d", which, index, sc, sl, ec, el);
       if (Region *region = e.GetRegion(index)) {
         region->Set(sc, sl, ec, el);
-        region->colour = bytes.Byte();
+        region->color = bytes.Byte();
       }
       e.DrawRegions();
       break;

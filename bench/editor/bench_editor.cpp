@@ -47,10 +47,10 @@ int WINAPI AdvControl(int, int, void *) {
   return 0x1F;
 }
 
-void WINAPI Text(int x, int y, int colour, const char *text) {
+void WINAPI Text(int x, int y, int color, const char *text) {
   for (; *text && x < 80; x++, text++) {
     Screen[y][x][0] = static_cast<unsigned char>(*text);
-    Screen[y][x][1] = static_cast<unsigned char>(colour);
+    Screen[y][x][1] = static_cast<unsigned char>(color);
   }
 }
 
@@ -65,7 +65,7 @@ void FillWithRegions(LineEditor &text) {
   for (int k = 0; k < 16; k++) {
     int region = text.AddRegion();
     text.regions[region].Set(k, 47 + k % 5, 20 + k, 50 + k % 6);
-    text.regions[region].colour = static_cast<uint32_t>(0x10 * (k % 8) + 0x0F);
+    text.regions[region].color = static_cast<uint32_t>(0x10 * (k % 8) + 0x0F);
   }
   text.regions[0].Set(3, 48, 9, 52);
 }

@@ -5,7 +5,7 @@
 namespace app {
 namespace {
 
-// How light each Windows console colour looks: 0.299 R + 0.587 G + 0.114 B
+// How light each Windows console color looks: 0.299 R + 0.587 G + 0.114 B
 // of its VGA shade.
 const unsigned char kLightness[16] = {0,  19,  100, 119, 51,  70,  101, 170,
                                       85, 104, 185, 204, 136, 155, 236, 255};

@@ -1,31 +1,31 @@
-// Windows console attributes as terminal colours.
+// Windows console attributes as terminal colors.
 #pragma once
 
 namespace app {
 
-// A Windows colour (blue 1, green 2, red 4, intensity 8) as an ANSI colour
+// A Windows color (blue 1, green 2, red 4, intensity 8) as an ANSI color
 // (red 1, green 2, blue 4, bright 8): red and blue swap places.
 int AnsiColor(int windowsColor);
 
 struct TerminalColor {
-  int fg = 7;  // ANSI colour index, -1 for none (monochrome)
+  int fg = 7;  // ANSI color index, -1 for none (monochrome)
   int bg = 0;
-  bool bold = false;     // a bright foreground, on 8 colours or none
+  bool bold = false;     // a bright foreground, on 8 colors or none
   bool reverse = false;  // a lighter background than foreground, on none
 };
 
-// `colors` is what the terminal offers: 16 or more shows all 16 colours; 8
+// `colors` is what the terminal offers: 16 or more shows all 16 colors; 8
 // shows a bright foreground as bold and drops a bright background's
 // intensity; fewer is monochrome: the attribute's natural look (MonoLooks
 // chooses the looks of a whole screen).
 TerminalColor MapAttribute(unsigned char attr, int colors);
 
-// The look of an attribute by itself on a terminal without colours
+// The look of an attribute by itself on a terminal without colors
 // (kLookReverse, kLookBold of mono_looks.hpp): reverse video when its
 // background is lighter than its foreground, bold for a bright foreground.
 unsigned char NaturalLook(unsigned char attr);
 
-// The colour pairs of a terminal that has `count` of them; pair 0 is the
+// The color pairs of a terminal that has `count` of them; pair 0 is the
 // terminal's own and never given out. Each pair shows one foreground and
 // background (ANSI 0-15). When every pair is taken, one that no cell on the
 // screen shows any more is taken anew, so a terminal with 256 pairs shows

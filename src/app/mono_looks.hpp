@@ -1,4 +1,4 @@
-// The looks of a terminal without colours: which of reverse video, bold and
+// The looks of a terminal without colors: which of reverse video, bold and
 // underline shows each console attribute on the screen.
 #pragma once
 
@@ -20,7 +20,7 @@ enum : unsigned char { kLookReverse = 1, kLookBold = 2, kLookUnderline = 4 };
 // before it that it must differ from has that look, else with the first free
 // variant: reverse flipped, underline, both, then the same with bold
 // flipped. So the dialog and the edit fields keep steady looks, and the rare
-// colours of the match, its groups and the hotkeys give way.
+// colors of the match, its groups and the hotkeys give way.
 class MonoLooks {
  public:
   // `attrs` holds the screen's attributes row by row, `width` a row.

@@ -40,7 +40,7 @@ class TerminalView {
 
  private:
   short PairFor(int fg, int bg);
-  bool Mono() const;  // fewer than 8 colours: looks instead of colours
+  bool Mono() const;  // fewer than 8 colors: looks instead of colors
   // The terminal was cleared: every cell is drawn again.
   void ForgetShown();
 
@@ -51,9 +51,9 @@ class TerminalView {
   int height_ = 0;
   std::vector<farhost::Cell> shown_;
   std::vector<bool> known_;       // shown_ holds what the terminal shows
-  std::vector<short> shownPair_;  // the colour pair of each cell in shown_
+  std::vector<short> shownPair_;  // the color pair of each cell in shown_
   PairTable pairs_{0};
-  // Without colours: the looks the terminal has, the looks chosen for the
+  // Without colors: the looks the terminal has, the looks chosen for the
   // screen, and the look each cell in shown_ was drawn with.
   unsigned char monoAvailable_ = 0;
   MonoLooks monoLooks_;

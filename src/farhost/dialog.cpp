@@ -126,7 +126,7 @@ void Dialog::Layout() {
     }
     item.box = box;
   }
-  // Runs of DIF_CENTERGROUP items on one line are centred together.
+  // Runs of DIF_CENTERGROUP items on one line are centered together.
   for (size_t i = 0; i < items_.size();) {
     if (!(items_[i].rec.Flags & DIF_CENTERGROUP) || items_[i].rec.Type == DI_SINGLEBOX ||
         items_[i].rec.Type == DI_DOUBLEBOX) {

@@ -13,7 +13,7 @@ namespace farhost {
 
 class Dialog : public Window {
  public:
-  // x1/y1 = -1 centre a dialog of width x2 and height y2.
+  // x1/y1 = -1 center a dialog of width x2 and height y2.
   Dialog(int x1, int y1, int x2, int y2, const char *helpTopic, const FarDialogItem *items,
          int count, FARWINDOWPROC proc, LONG_PTR param);
   ~Dialog() override;
@@ -28,7 +28,7 @@ class Dialog : public Window {
   // dialog a click answers as one on a button.
   static LONG_PTR DefaultAnswer(const Dialog *dialog, int msg, int param1, LONG_PTR param2);
 
-  // Warning colours (message boxes with FMSG_WARNING).
+  // Warning colors (message boxes with FMSG_WARNING).
   void SetWarning(bool warning) { warning_ = warning; }
   // Draws the dialog once and leaves it on screen, without running it.
   void DrawOnly();
@@ -39,7 +39,7 @@ class Dialog : public Window {
   int Focus() const { return focus_; }
 
   void Place() override;
-  // A centred dialog needs its own size; one at a given place, its corner.
+  // A centered dialog needs its own size; one at a given place, its corner.
   void MinimumScreen(int *columns, int *rows) const override;
   void Paint() override;
 

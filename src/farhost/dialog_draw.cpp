@@ -9,7 +9,7 @@ namespace farhost {
 
 namespace {
 
-// Colours travel packed: low byte the item's colour, then its hotkey colour,
+// Colors travel packed: low byte the item's color, then its hotkey color,
 // then a third one (box titles). A bare attribute serves for all three.
 struct Colors {
   unsigned char normal, hot, extra;

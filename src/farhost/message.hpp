@@ -1,4 +1,4 @@
-// Message boxes: a title, lines, buttons; warning colours on request.
+// Message boxes: a title, lines, buttons; warning colors on request.
 #pragma once
 
 #include <windows.h>

@@ -4,7 +4,7 @@ namespace farhost {
 
 namespace {
 
-// The default palette: grey dialogs, cyan edit fields and help, red warnings.
+// The default palette: gray dialogs, cyan edit fields and help, red warnings.
 const unsigned char palette[] = {
     0x3F, 0x0F, 0x3E, 0x0E, 0x3F, 0x3F,                          // menu
     0x30, 0x0F, 0x3E, 0x0E,                                      // horizontal menu

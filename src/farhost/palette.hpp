@@ -1,4 +1,4 @@
-// The file manager's colour palette: console attributes by palette index.
+// The file manager's color palette: console attributes by palette index.
 #pragma once
 
 namespace farhost {

@@ -20,8 +20,8 @@ struct AttrCase {
 
 // Windows: blue 1, green 2, red 4, intensity 8; ANSI: red 1, green 2, blue 4.
 const AttrCase kAttrs[] = {
-    {0x07, 16, 7, 0, false, false},   // grey on black
-    {0x70, 16, 0, 7, false, false},   // black on grey (dialogs)
+    {0x07, 16, 7, 0, false, false},   // gray on black
+    {0x70, 16, 0, 7, false, false},   // black on gray (dialogs)
     {0x01, 16, 4, 0, false, false},   // blue
     {0x04, 16, 1, 0, false, false},   // red
     {0x03, 16, 6, 0, false, false},   // cyan
@@ -31,8 +31,8 @@ const AttrCase kAttrs[] = {
     {0x30, 16, 0, 6, false, false},   // black on cyan (edit fields)
     {0x4E, 16, 11, 1, false, false},  // yellow on red (warnings)
     {0x9C, 16, 9, 12, false, false},  // bright red on bright blue
-    {0x0C, 256, 9, 0, false, false},  // more colours than 16: same
-    {0x1F, 8, 7, 4, true, false},     // 8 colours: bright as bold
+    {0x0C, 256, 9, 0, false, false},  // more colors than 16: same
+    {0x1F, 8, 7, 4, true, false},     // 8 colors: bright as bold
     {0x4E, 8, 3, 1, true, false},
     {0x9C, 8, 1, 4, true, false},  // bright background loses intensity
     {0x07, 8, 7, 0, false, false},
@@ -56,9 +56,9 @@ TEST_P(AttrTable, MapsConsoleAttributes) {
 
 INSTANTIATE_TEST_SUITE_P(Colors, AttrTable, testing::ValuesIn(kAttrs));
 
-// On 16 colours every attribute is a pair of its own, bright foregrounds
+// On 16 colors every attribute is a pair of its own, bright foregrounds
 // and backgrounds included.
-TEST(Colors, SixteenColoursTellAllAttributesApart) {
+TEST(Colors, SixteenColorsTellAllAttributesApart) {
   std::set<std::pair<int, int>> seen;
   for (int attr = 0; attr < 256; ++attr) {
     app::TerminalColor color = app::MapAttribute((unsigned char)attr, 16);
@@ -68,9 +68,9 @@ TEST(Colors, SixteenColoursTellAllAttributesApart) {
   EXPECT_EQ(256u, seen.size());
 }
 
-// A screen of cells whose colours change over time, drawn through a pair
+// A screen of cells whose colors change over time, drawn through a pair
 // table as the terminal view draws: a pair given anew must never be one a
-// cell on the screen still shows, or that cell would change colour.
+// cell on the screen still shows, or that cell would change color.
 struct PairScreen {
   explicit PairScreen(int pairs, int cells) : table(pairs), combo(cells, -1), pair(cells, 0) {}
   // Cell i now shows fg on bg; false when the table had no pair for it.
@@ -84,7 +84,7 @@ struct PairScreen {
     table.Use(p);
     return p != 0;
   }
-  // Every cell given a pair still shows its colours through it.
+  // Every cell given a pair still shows its colors through it.
   bool Consistent() const {
     for (size_t i = 0; i < combo.size(); ++i) {
       auto it = defined.find(pair[i]);
@@ -98,9 +98,9 @@ struct PairScreen {
   std::map<int, int> defined;
 };
 
-TEST(ColorPairs, PickerChoicesOnASixteenColourTerminal) {
+TEST(ColorPairs, PickerChoicesOnASixteenColorTerminal) {
   // 256 pairs: pair 0 is the terminal's, 255 to give out. The picker shows
-  // its 32 buttons and three samples in the colour chosen, then the next.
+  // its 32 buttons and three samples in the color chosen, then the next.
   PairScreen screen(256, 40);
   for (int k = 0; k < 16; ++k) {
     screen.Show(k, 7 - k % 8, k);
@@ -115,20 +115,20 @@ TEST(ColorPairs, PickerChoicesOnASixteenColourTerminal) {
 
 TEST(ColorPairs, RandomScreensWithinThePairs) {
   for (int pairs : {64, 256}) {
-    int colours = pairs == 64 ? 8 : 16;
-    PairScreen screen(pairs, pairs - 1);  // never more colours on screen than pairs
+    int colors = pairs == 64 ? 8 : 16;
+    PairScreen screen(pairs, pairs - 1);  // never more colors on screen than pairs
     std::mt19937 random(pairs);
     for (int step = 0; step < 20000; ++step) {
       int cell = int(random() % unsigned(pairs - 1));
       ASSERT_TRUE(
-          screen.Show(cell, int(random() % unsigned(colours)), int(random() % unsigned(colours))));
+          screen.Show(cell, int(random() % unsigned(colors)), int(random() % unsigned(colors))));
       if (step % 97 == 0) {
         ASSERT_TRUE(screen.Consistent()) << pairs << " step " << step;
       }
     }
     EXPECT_TRUE(screen.Consistent());
   }
-  // More colours on screen than pairs: the one left over gets none.
+  // More colors on screen than pairs: the one left over gets none.
   PairScreen full(4, 4);
   EXPECT_TRUE(full.Show(0, 1, 0) && full.Show(1, 2, 0) && full.Show(2, 3, 0));
   EXPECT_FALSE(full.Show(3, 4, 0));
@@ -136,9 +136,9 @@ TEST(ColorPairs, RandomScreensWithinThePairs) {
   EXPECT_TRUE(full.Consistent());
 }
 
-// Without colours: a row of the text editor with the match of
+// Without colors: a row of the text editor with the match of
 // (\w+)@(\w)(\w+) (whole match 01, groups F1 E2 D3), a row of the 16
-// default group colours side by side, a row of the dialog.
+// default group colors side by side, a row of the dialog.
 TEST(MonoLooks, TheMatchAndEachGroupStandOut) {
   const int width = 18;
   std::vector<unsigned char> attrs = {0x70, 0x30, 0xF1, 0xF1, 0x01, 0xE2, 0xD3};

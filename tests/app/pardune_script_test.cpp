@@ -45,7 +45,7 @@ TEST_F(ScriptProgram, PrintsTheTesterAsTextAndAttributes) {
   EXPECT_NE(lines[3].find("Pos: 1:1(of 1)"), std::string::npos) << lines[3];
   EXPECT_NE(lines[21].find("[ Close ]"), std::string::npos) << lines[21];
   for (size_t i = 25; i < 50; ++i) EXPECT_EQ(lines[i].size(), 160u) << lines[i];
-  // The dialog is grey (7x); its first text row is a cyan edit field (30).
+  // The dialog is gray (7x); its first text row is a cyan edit field (30).
   EXPECT_EQ(lines[25 + 5].substr(2 * 14, 4), "3030") << lines[25 + 5];
   EXPECT_EQ(lines[50], "cursor 14 5");
 }

@@ -305,7 +305,7 @@ class TmuxLooks : public Tmux, public testing::WithParamInterface<const char *> 
 
 // The row of the match as each terminal type shows it, with the escape
 // sequences tmux keeps for it (\e[7m reverse, 4 underline, 1 bold, 3x/4x
-// colours). Without colours (vt100) the match stands out from the text, and
+// colors). Without colors (vt100) the match stands out from the text, and
 // each group from the next one and from the match around it.
 TEST_P(TmuxLooks, TheMatchAndItsGroupsStayVisible) {
   WriteFile(dir_ + "/notes.txt", "mail alice@example.com today\n");

@@ -67,7 +67,7 @@ class PtyTerminal {
   std::atomic<size_t> bytes_{0};
 };
 
-// A console-wide grey dialog with a double frame and a cyan edit field.
+// A console-wide gray dialog with a double frame and a cyan edit field.
 void DrawDialog(farhost::Screen &s, const std::string &field) {
   int w = s.Width(), h = s.Height();
   s.Fill(0, 0, w - 1, h - 1, ' ', 0x07);
@@ -129,7 +129,7 @@ TEST_F(TerminalBytes, OneKeystrokeInAnEditFieldIsSmall) {
   view.Close();
 }
 
-TEST_F(TerminalBytes, EightColourTerminalGetsBoldForBright) {
+TEST_F(TerminalBytes, EightColorTerminalGetsBoldForBright) {
   setenv("TERM", "xterm", 1);
   PtyTerminal pty(40, 10);
   ASSERT_TRUE(pty.Ok());

@@ -46,8 +46,8 @@ TEST(DrawGolden, ItemsAndFlags) {
   ExpectGolden("items", session.backend.finalText, session.backend.finalAttributes);
 }
 
-// The colour picker's layout: two 4x4 groups of coloured radio buttons.
-TEST(DrawGolden, RadioGridsWithColours) {
+// The color picker's layout: two 4x4 groups of colored radio buttons.
+TEST(DrawGolden, RadioGridsWithColors) {
   Session session(44, 17);
   std::vector<FarDialogItem> items;
   items.push_back(MakeItem(DI_DOUBLEBOX, 3, 1, 35, 13, DIF_BOXCOLOR, "Color( 31 0x1F 037)"));
@@ -136,7 +136,7 @@ namespace farhost_test {
 namespace {
 
 // The tester's own layout at 80 columns: bare buttons, editor fields,
-// separators joined to the frame with a centred status, a centred group.
+// separators joined to the frame with a centered status, a centered group.
 TEST(DrawGolden, TesterLayout) {
   Session session(80, 25);
   test_support::TesterTexts texts = {{"quick brown", "quick brown", "", "", "", ""},

@@ -12,7 +12,7 @@ namespace {
 
 using farhost::InputEvent;
 
-// Screen 60x20, dialog 50x12 centred at (5, 4).
+// Screen 60x20, dialog 50x12 centered at (5, 4).
 constexpr int kLeft = 5, kTop = 4;
 
 std::vector<FarDialogItem> Form() {
@@ -178,7 +178,7 @@ TEST(EditClipboard, CopyThenPaste) {
   EXPECT_STREQ("xyzabc", items[6].Data);
 }
 
-// A 4x4 grid of radio buttons (the colour picker's) is walked by rows and
+// A 4x4 grid of radio buttons (the color picker's) is walked by rows and
 // columns; with DIF_MOVESELECT the focus selects.
 struct GridCase {
   const char *name;
@@ -200,7 +200,7 @@ TEST_P(GridTable, Walks) {
   for (DWORD key : GetParam().keys) session.backend.events.push_back(Key(key));
   farhost::DialogEx(0, -1, -1, 39, 15, nullptr, items.data(), int(items.size()), 0, 0, nullptr, 0);
   for (int k = 0; k < 16; ++k)
-    EXPECT_EQ(k == GetParam().selected ? 1 : 0, items[1 + k].Selected) << "colour " << k;
+    EXPECT_EQ(k == GetParam().selected ? 1 : 0, items[1 + k].Selected) << "color " << k;
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -67,10 +67,10 @@ TEST(Notifications, DrawingOrder) {
   }
   expected.push_back(DN_CLOSE);
   EXPECT_EQ(expected, messages);
-  EXPECT_EQ(0x70, recorder.notes[2].param2);  // the dialog's grey
+  EXPECT_EQ(0x70, recorder.notes[2].param2);  // the dialog's gray
 }
 
-TEST(Notifications, ColourAnswerAndSkippedItem) {
+TEST(Notifications, ColorAnswerAndSkippedItem) {
   Session session(40, 10);
   std::vector<FarDialogItem> items = Small();
   std::strcpy(items[2].Data, "&Box");
@@ -369,7 +369,7 @@ TEST(Messages, PositionsAndRects) {
   EXPECT_EQ(1, dialog.Top);
   EXPECT_EQ(34, dialog.Right);
   EXPECT_EQ(7, dialog.Bottom);
-  EXPECT_EQ(12, button.Left);  // "[ Go ]" centred in 30 columns
+  EXPECT_EQ(12, button.Left);  // "[ Go ]" centered in 30 columns
   EXPECT_EQ(17, button.Right);
   EXPECT_EQ(5, edit.Left);
   EXPECT_EQ(24, edit.Right);
@@ -496,13 +496,13 @@ TEST(Screen, TooSmallShowsMessageUntilResized) {
   EXPECT_NE(std::string::npos, session.backend.finalText.find("Small"));
 }
 
-TEST(Screen, ResizeRepaintsCentred) {
+TEST(Screen, ResizeRepaintsCentered) {
   Session session(40, 10);
   session.backend.events = {Resize(50, 12)};
   std::vector<FarDialogItem> items = Small();
   Recorder recorder;
   RunSmall(items, recorder);
-  // Centred again: (50 - 30) / 2 = 10, (12 - 7) / 2 = 2; the title row.
+  // Centered again: (50 - 30) / 2 = 10, (12 - 7) / 2 = 2; the title row.
   std::string row = session.backend.finalText.substr(3 * 51, 51);
   EXPECT_EQ(13u, row.find('\xC9'));
 }

@@ -105,9 +105,9 @@ licensed() {  # LICENSE's holder and text, blank lines as " ."
   diff <(sed -n 's/^Copyright (c) /Copyright: /p; /^Permission/,$s/^\(.\)/ \1/p; s/^$/ ./p' \
            "$source_dir/LICENSE" | sed '1,/^ Perm/{/^ \.$/d}') \
        <(sed -n '/^Copyright: /p; /^ Permission/,$p' "$root/usr/share/doc/pardune/copyright") &&
-    grep -qx 'License: Expat' "$root/usr/share/doc/pardune/copyright"  # the MIT licence
+    grep -qx 'License: Expat' "$root/usr/share/doc/pardune/copyright"  # the MIT license
 }
-check "the copyright file states the MIT licence of LICENSE" licensed
+check "the copyright file states the MIT license of LICENSE" licensed
 
 man_renders() {
   local warnings
@@ -152,7 +152,7 @@ if [ -n "$zip" ]; then
     file -b "$scratch/Pardune.kmx" | grep -q '^PE32 executable (DLL).*Intel 80386' ||
       { echo "Pardune.kmx is not a 32-bit Windows DLL: $(file -b "$scratch/Pardune.kmx")"; return 1; }
   }
-  check "zip for FAR users: Pardune.kmx, its help, where to put them, the licence" zip_files
+  check "zip for FAR users: Pardune.kmx, its help, where to put them, the license" zip_files
 fi
 
 echo "package: $passed passed, $failed failed"

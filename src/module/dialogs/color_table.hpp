@@ -1,5 +1,5 @@
-// The colour table: the sixteen group colours, each with a sample and a
-// button that opens the colour picker. Accepting copies them into Settings.
+// The color table: the sixteen group colors, each with a sample and a
+// button that opens the color picker. Accepting copies them into Settings.
 #pragma once
 
 #include "far170/plugin.hpp"

@@ -26,7 +26,7 @@ char *Joined(const char *head, int length, const char *tail, int tailLength) {
   return line;
 }
 
-static uint32_t SelectionColour() {
+static uint32_t SelectionColor() {
   return PaletteColor(COL_DIALOGEDITSELECTED, 0x70);
 }
 
@@ -67,7 +67,7 @@ LineEditor::LineEditor(int firstItem, int lastItem, int capacity_)
   if (!regions) regions = &spareRegion_;
   regionCount = 1;
   regions[0].Clear();
-  regions[0].colour = SelectionColour();
+  regions[0].color = SelectionColor();
 }
 
 LineEditor::~LineEditor() {

@@ -4,7 +4,7 @@
 
 #include "editor/line_editor.hpp"
 
-enum { kHighlightColour = 7 };
+enum { kHighlightColor = 7 };
 
 int LineEditor::AddRegion() {
   Region *grown;
@@ -18,7 +18,7 @@ int LineEditor::AddRegion() {
   regions = grown;
   Region &added = regions[regionCount];
   added.Clear();
-  added.colour = kHighlightColour;
+  added.color = kHighlightColor;
   return regionCount++;
 }
 

@@ -1,5 +1,5 @@
 // Regions painted over the rows after the host has drawn them: the host's
-// edit items cannot colour parts of their text.
+// edit items cannot color parts of their text.
 #include <cstring>
 
 #include "editor/line_editor.hpp"
@@ -37,6 +37,6 @@ void LineEditor::DrawRegion(const Region &region) {
     for (; j < kPieceSize - 1 && j < to - from; j++)
       piece[j] = from + j < visible ? text[from + j] : ' ';
     piece[j] = 0;
-    PaintText(dialogRect.Left + item.Left + from, y, region.colour, piece);
+    PaintText(dialogRect.Left + item.Left + from, y, region.color, piece);
   }
 }

@@ -93,7 +93,7 @@ const char *MessageText(MessageRef ref) {
 }
 
 const char *FormatText(const char *format, ...) {
-  // The first call sets the buffer up; a static's initialisation is itself
+  // The first call sets the buffer up; a static's initialization is itself
   // safe should two threads make that call at once.
   static const bool ready = SetUpFormatBuffer();
   (void)ready;

@@ -1,4 +1,4 @@
-// The six options and the sixteen group colours, kept in the registry under
+// The six options and the sixteen group colors, kept in the registry under
 // the program's own key.
 #pragma once
 
@@ -31,7 +31,7 @@ bool WriteSettingInt(const char *subKey, const char *name, int32_t value);
 HKEY OpenSettingsKey(const char *subKey);
 HKEY CreateSettingsKey(const char *subKey);
 
-// The colour of entry i before the load repair.
+// The color of entry i before the load repair.
 int32_t DefaultGroupColor(int i);
 // Equal background and foreground: the foreground moves on by one.
 int32_t RepairGroupColor(int32_t value);

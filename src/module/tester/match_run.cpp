@@ -85,7 +85,7 @@ void ShowMatch(const MatchRecord &match) {
     }
     const TextPosition &start = positions[2 * k], &end = positions[2 * k + 1];
     region->Set(start.column, start.line, end.column, end.line);
-    region->colour = static_cast<uint32_t>(Settings.GroupColors[k]);
+    region->color = static_cast<uint32_t>(Settings.GroupColors[k]);
   }
   // The next search starts where the match ends; after an empty match one
   // character further (over a line feed: at the next line), or it would

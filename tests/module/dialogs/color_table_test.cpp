@@ -1,4 +1,4 @@
-// The colour table: its rows, the picker per row, and what reaches Settings.
+// The color table: its rows, the picker per row, and what reaches Settings.
 #include "dialogs/color_table.hpp"
 #include "settings/settings.hpp"
 #include "settings_dialogs.hpp"
@@ -32,7 +32,7 @@ TEST_F(ColorTable, RowsLabelsAndHotkeys) {
   EXPECT_EQ(Cells("34", 11), Sample(2));
   EXPECT_EQ(handEdited, Settings.GroupColors[2]);
 
-  // The row hotkeys open the picker on that row's colour.
+  // The row hotkeys open the picker on that row's color.
   NextRun();
   Keys({'9'});
   ShowColorTableDialog();
@@ -43,12 +43,12 @@ TEST_F(ColorTable, RowsLabelsAndHotkeys) {
   EXPECT_NE(std::string::npos, TextAt(23, kPickerTitleY, 33).find("Color( 31 0x1F 037)"));
 }
 
-// A colour set in the picker shows in its row at once; Escape then leaves
+// A color set in the picker shows in its row at once; Escape then leaves
 // Settings as it was, OK takes the working copy.
 TEST_F(ColorTable, WorkingCopyUntilAccepted) {
   const int32_t before = Settings.GroupColors[1];  // 0xF1
   // Row 2: foreground 1 -> 2 and set; row 3: picker left with Escape;
-  // back in the table, the picker for row 2 opens on the new colour.
+  // back in the table, the picker for row 2 opens on the new color.
   Keys({'2', KEY_DOWN, KEY_ENTER, '3', KEY_DOWN, KEY_ESC, KEY_ESC});
   CaptureBefore(3);  // the table shown again after row 2 was set
   ShowColorTableDialog();

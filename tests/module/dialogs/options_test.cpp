@@ -1,4 +1,4 @@
-// The options dialog: check boxes from and back to Settings, the colour
+// The options dialog: check boxes from and back to Settings, the color
 // table on the way, and what saving writes to the registry.
 #include "dialogs/options_dialog.hpp"
 #include "settings/settings.hpp"
@@ -38,7 +38,7 @@ TEST_F(Options, SavingWithNoChangeWritesAll22) {
   EXPECT_EQ(22, StoredCount());
   int32_t value = 0;
   EXPECT_TRUE(Stored("ColorN9", value));
-  EXPECT_EQ(0x89, value);  // the colour as loaded (repaired), now stored
+  EXPECT_EQ(0x89, value);  // the color as loaded (repaired), now stored
   EXPECT_TRUE(Stored("StripSpace", value));
   EXPECT_EQ(5, value);
 #ifndef _WIN32
@@ -54,9 +54,9 @@ TEST_F(Options, SavingWithNoChangeWritesAll22) {
 #endif
 }
 
-// A tick survives a visit to the colour table; leaving without saving drops
+// A tick survives a visit to the color table; leaving without saving drops
 // it, saving stores it.
-TEST_F(Options, CheckStatesKeptAcrossTheColourTable) {
+TEST_F(Options, CheckStatesKeptAcrossTheColorTable) {
   Keys({'u', 'c', KEY_ESC, KEY_ESC});
   CaptureBefore(3);  // the options shown again
   ShowOptionsDialog();
@@ -76,10 +76,10 @@ TEST_F(Options, CheckStatesKeptAcrossTheColourTable) {
   EXPECT_EQ(0, value);
 }
 
-// Colours accepted in the table but not saved last until the settings are
+// Colors accepted in the table but not saved last until the settings are
 // loaded again, as the next opening of the tester does. Saved, they stay:
 // group 2 chosen with a click and the keys, accepted, saved.
-TEST_F(Options, ColoursAcceptedThenSaved) {
+TEST_F(Options, ColorsAcceptedThenSaved) {
   Keys({'c', '2', KEY_DOWN, KEY_ENTER, KEY_ALT | 'O', KEY_ESC});
   ShowOptionsDialog();
   EXPECT_EQ(0xF2, Settings.GroupColors[1]);

@@ -1,4 +1,4 @@
-// The colour picker: where it opens, what it returns, its title and samples.
+// The color picker: where it opens, what it returns, its title and samples.
 #include "dialogs/color_picker.hpp"
 #include "settings_dialogs.hpp"
 
@@ -14,7 +14,7 @@ int MarkY(int k) {
 }
 enum { kTitleRow = 6, kSampleX = 25, kFirstSampleRow = 13, kButtonRow = 17 };
 
-// The texts the colour table gives the picker.
+// The texts the color table gives the picker.
 const PickerTexts kTableTexts = {{MessageRef::Id(21), MessageRef::Id(22), MessageRef::Id(23),
                                   MessageRef::Id(24), MessageRef::Id(4), MessageRef::Id(25)}};
 
@@ -28,7 +28,7 @@ class Picker : public SettingsDialogs {
   }
 };
 
-TEST_F(Picker, OpensOnTheGivenColour) {
+TEST_F(Picker, OpensOnTheGivenColor) {
   EXPECT_EQ(0x1F, Pick(0x1F));  // input ends: not confirmed
   ExpectScreen("picker_1f");
   // The focus is on foreground 15; background 1 is selected.
@@ -59,8 +59,8 @@ TEST_F(Picker, KeysChooseSevenOnSeven) {
   EXPECT_EQ("Color(119 0x77 167)", last.text);
 }
 
-// The samples are drawn in the colour being chosen, never in their own.
-TEST_F(Picker, SamplesShowTheChosenColour) {
+// The samples are drawn in the color being chosen, never in their own.
+TEST_F(Picker, SamplesShowTheChosenColor) {
   Keys({KEY_UP, KEY_UP, KEY_TAB, KEY_RIGHT, KEY_UP});  // foreground 13, background 4
   EXPECT_EQ(0x1F, Pick(0x1F));
   EXPECT_NE(std::string::npos, Title().find("Color( 77 0x4D 115)")) << Title();

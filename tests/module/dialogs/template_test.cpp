@@ -68,7 +68,7 @@ struct Case {
 TEST_F(Expansion, OneRecordTable) {
   const Case cases[] = {
       {"text", {DI_TEXT, 5, 2, 0, 0, 0, 12}, DI_TEXT, 5, 2, 0, 0, 0, 0, 0, 0, "Text"},
-      {"centred",
+      {"centered",
        {DI_TEXT, -1, 3, -1, -1, DIF_SEPARATOR, 12},
        DI_TEXT,
        -1,

@@ -11,7 +11,7 @@
 #include "scripted_dialog_host.hpp"
 
 struct EditorTest : ::testing::Test {
-  ScriptedDialogHost host;  // first: the editors fetch their selection colour from it
+  ScriptedDialogHost host;  // first: the editors fetch their selection color from it
   DialogHandle dialog;
   ExaminedTextEditor text;
   ExpressionEditor expression;

@@ -113,11 +113,11 @@ TEST(EditorKeys, ShiftedKeysGrowAndShrinkTheSelectionAtTheCursor) {
          }
          if (key == 4) {  // the selection is painted over columns 2 and 3
            const farhost::Screen &screen = farhost::TheScreen();
-           uint32_t colour = d.text.regions[0].colour;
+           uint32_t color = d.text.regions[0].color;
            EXPECT_EQ(screen.At(14 + 1, 5).attr, screen.At(14 + 4, 5).attr);
-           EXPECT_EQ(screen.At(14 + 2, 5).attr, colour);
-           EXPECT_EQ(screen.At(14 + 3, 5).attr, colour);
-           EXPECT_NE(screen.At(14 + 4, 5).attr, colour);
+           EXPECT_EQ(screen.At(14 + 2, 5).attr, color);
+           EXPECT_EQ(screen.At(14 + 3, 5).attr, color);
+           EXPECT_NE(screen.At(14 + 4, 5).attr, color);
          }
        });
   EXPECT_EQ(t.consumed, std::vector<bool>(13, true));

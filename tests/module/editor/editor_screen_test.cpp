@@ -48,7 +48,7 @@ TEST(EditorScreen, RegionsOverTheRows) {
     d.text.MoveTo(7, -1, false);  // lines 2 to 7 shown
     struct {
       int sc, sl, ec, el;
-      uint32_t colour;
+      uint32_t color;
     } regions[] = {
         {0, 0, 2, 1, 0x1E},   // above the window: nothing
         {2, 1, 3, 3, 0x2E},   // across its top edge
@@ -62,7 +62,7 @@ TEST(EditorScreen, RegionsOverTheRows) {
     for (const auto &r : regions) {
       Region *region = d.text.GetRegion(d.groupRegions[k++]);
       region->Set(r.sc, r.sl, r.ec, r.el);
-      region->colour = r.colour;
+      region->color = r.color;
     }
     d.text.GetRegion(0)->Set(1, 4, 6, 4);  // the selection over the highlight
     Load(d.expression, {"a+b", "c"});
@@ -85,7 +85,7 @@ TEST(EditorScreen, NothingIsPaintedBeforeTheDialogIsDrawn) {
     Load(d.text, {"abcdef"});
     Region *region = d.text.GetRegion(d.groupRegions[0]);
     region->Set(0, 0, 3, 0);
-    region->colour = 0x4E;
+    region->color = 0x4E;
     d.text.DrawRegions();
     farhost::Cell cell = farhost::TheScreen().At(kRowX, kTextRowY);
     blankAtInit = !d.text.drawn && cell.attr == 0x07 && cell.ch == ' ';

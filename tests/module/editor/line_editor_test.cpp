@@ -21,7 +21,7 @@ TEST_F(EditorTest, NewEditorHoldsOneEmptyLine) {
     EXPECT_EQ(e->cursorColumn, 0);
     EXPECT_EQ(e->regionCount, 1);
     EXPECT_TRUE(e->regions[0].IsNull());
-    EXPECT_EQ(e->regions[0].colour, static_cast<uint32_t>(ScriptedDialogHost::kSelectionColour));
+    EXPECT_EQ(e->regions[0].color, static_cast<uint32_t>(ScriptedDialogHost::kSelectionColor));
   }
   EXPECT_EQ(text.capacity, 100);
   EXPECT_EQ(text.rowItems[0], 8);
@@ -321,7 +321,7 @@ TEST_F(EditorTest, DrawDialogMarksTheEditorDrawn) {
   EXPECT_INVARIANTS(text);
 }
 
-TEST_F(EditorTest, RegionsAreAddedClearedInColourSeven) {
+TEST_F(EditorTest, RegionsAreAddedClearedInColorSeven) {
   EXPECT_EQ(text.GetRegion(text.regionCount), nullptr);
   EXPECT_EQ(text.GetRegion(-1), nullptr);
   EXPECT_EQ(text.AddRegion(), 1);
@@ -329,11 +329,11 @@ TEST_F(EditorTest, RegionsAreAddedClearedInColourSeven) {
   EXPECT_EQ(text.regionCount, 2);
   ASSERT_NE(text.GetRegion(1), nullptr);
   EXPECT_TRUE(text.GetRegion(1)->IsNull());
-  EXPECT_EQ(text.GetRegion(1)->colour, 7u);
+  EXPECT_EQ(text.GetRegion(1)->color, 7u);
   EXPECT_EQ(text.GetRegion(0), &text.regions[0]);
   for (int i = 2; i <= 16; i++) EXPECT_EQ(text.AddRegion(), i);
   EXPECT_EQ(text.GetRegion(17), nullptr);
-  EXPECT_EQ(text.regions[0].colour, static_cast<uint32_t>(ScriptedDialogHost::kSelectionColour));
+  EXPECT_EQ(text.regions[0].color, static_cast<uint32_t>(ScriptedDialogHost::kSelectionColor));
 }
 
 TEST_F(EditorTest, ClearLinesLeavesRegionsAndFlag) {

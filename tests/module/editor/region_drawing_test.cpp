@@ -16,12 +16,12 @@ struct DrawingTest : EditorTest {
     EXPECT_INVARIANTS(text);
     text.AddRegion();
     EXPECT_INVARIANTS(text);
-    text.regions[1].colour = kHighlight;
-    text.regions[2].colour = kOther;
+    text.regions[1].color = kHighlight;
+    text.regions[2].color = kOther;
     host.ClearLog();
   }
-  TextCall Call(int column, int row, int colour, const std::string &piece) {
-    return TextCall{kLeft + column, kTop + row, colour, piece};
+  TextCall Call(int column, int row, int color, const std::string &piece) {
+    return TextCall{kLeft + column, kTop + row, color, piece};
   }
   std::vector<TextCall> Paint(int index) {
     host.ClearLog();
@@ -85,7 +85,7 @@ TEST_F(DrawingTest, NonFinalRowsStopOneCellShort) {
   EXPECT_EQ(calls[1], Call(0, 1, kHighlight, Pad("def", 59)));
   EXPECT_EQ(calls[2], Call(0, 2, kHighlight, "gh"));
   EXPECT_EQ(host.ScreenText(kLeft + kRowWidth - 1, kTop, 1), " ");
-  EXPECT_EQ(host.ScreenColours(kLeft + kRowWidth - 2, kTop + 1, 2), "1E00");  // last cell left
+  EXPECT_EQ(host.ScreenColors(kLeft + kRowWidth - 2, kTop + 1, 2), "1E00");  // last cell left
 }
 
 TEST_F(DrawingTest, SelectionLiesOverHighlights) {
@@ -97,11 +97,11 @@ TEST_F(DrawingTest, SelectionLiesOverHighlights) {
   text.DrawRegions();
   EXPECT_INVARIANTS(text);
   ASSERT_EQ(host.texts.size(), 3u);
-  EXPECT_EQ(host.texts[0].colour, kHighlight);
-  EXPECT_EQ(host.texts[1].colour, kOther);
-  EXPECT_EQ(host.texts[2].colour, ScriptedDialogHost::kSelectionColour);
+  EXPECT_EQ(host.texts[0].color, kHighlight);
+  EXPECT_EQ(host.texts[1].color, kOther);
+  EXPECT_EQ(host.texts[2].color, ScriptedDialogHost::kSelectionColor);
   EXPECT_EQ(host.ScreenText(kLeft, kTop, 8), "abcdefgh");
-  EXPECT_EQ(host.ScreenColours(kLeft, kTop, 8), "1E1E2F2F1E4A4A4A");
+  EXPECT_EQ(host.ScreenColors(kLeft, kTop, 8), "1E1E2F2F1E4A4A4A");
 }
 
 TEST_F(DrawingTest, EmptyRegionsAndUndrawnDialogsPaintNothing) {

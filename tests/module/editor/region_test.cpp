@@ -4,10 +4,10 @@
 
 namespace {
 
-Region Make(int sc, int sl, int ec, int el, uint32_t colour = 0x1E) {
+Region Make(int sc, int sl, int ec, int el, uint32_t color = 0x1E) {
   Region r;
   r.Set(sc, sl, ec, el);
-  r.colour = colour;
+  r.color = color;
   return r;
 }
 
@@ -33,7 +33,7 @@ TEST(Region, SetPointAndClear) {
   ExpectCoordinates(r, 0, 0, 0, 0);
   EXPECT_TRUE(r.IsNull());
   EXPECT_TRUE(r.IsEmpty());
-  EXPECT_EQ(r.colour, 0x1Eu);  // the colour stays
+  EXPECT_EQ(r.color, 0x1Eu);  // the color stays
 }
 
 TEST(Region, CoordinatesBeyondTheirRangeStopAtItsEnds) {
@@ -73,7 +73,7 @@ TEST(Region, Normalize) {
     SCOPED_TRACE(testing::Message()
                  << c.in[0] << "," << c.in[1] << "-" << c.in[2] << "," << c.in[3]);
     ExpectCoordinates(r, c.out[0], c.out[1], c.out[2], c.out[3]);
-    EXPECT_EQ(r.colour, 0x1Eu);
+    EXPECT_EQ(r.color, 0x1Eu);
   }
 }
 

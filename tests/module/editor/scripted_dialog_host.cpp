@@ -24,7 +24,7 @@ ScriptedDialogHost::ScriptedDialogHost() : items(kItems) {
   items[1].rect = {13, 2, 13, 2};
   items[15].rect = {13, 11, 13, 11};
   memset(chars_, ' ', sizeof chars_);
-  memset(colours_, 0, sizeof colours_);
+  memset(colors_, 0, sizeof colors_);
   previous_ = Host.HostInfo;
   Host.HostInfo = &info;
   Current = this;
@@ -47,11 +47,11 @@ std::string ScriptedDialogHost::ScreenText(int x, int y, int count) const {
   return out;
 }
 
-std::string ScriptedDialogHost::ScreenColours(int x, int y, int count) const {
+std::string ScriptedDialogHost::ScreenColors(int x, int y, int count) const {
   std::string out;
   char hex[3];
   for (int i = 0; i < count; i++) {
-    snprintf(hex, sizeof hex, "%02X", colours_[y][x + i]);
+    snprintf(hex, sizeof hex, "%02X", colors_[y][x + i]);
     out += hex;
   }
   return out;
@@ -122,18 +122,18 @@ LONG_PTR ScriptedDialogHost::Answer(int message, int param1, LONG_PTR param2) {
 
 int WINAPI ScriptedDialogHost::AdvControl(int, int command, void *param) {
   if (command == ACTL_GETCOLOR && reinterpret_cast<LONG_PTR>(param) == COL_DIALOGEDITSELECTED)
-    return kSelectionColour;
+    return kSelectionColor;
   return 0;
 }
 
-void WINAPI ScriptedDialogHost::Text(int x, int y, int colour, const char *text) {
+void WINAPI ScriptedDialogHost::Text(int x, int y, int color, const char *text) {
   if (!Current) return;
-  Current->texts.push_back({x, y, colour, text});
+  Current->texts.push_back({x, y, color, text});
   if (y < 0 || y >= kHeight) return;
   for (int i = 0; text[i] && x + i < kWidth; i++) {
     if (x + i < 0) continue;
     Current->chars_[y][x + i] = static_cast<unsigned char>(text[i]);
-    Current->colours_[y][x + i] = static_cast<unsigned char>(colour);
+    Current->colors_[y][x + i] = static_cast<unsigned char>(color);
   }
 }
 

@@ -25,16 +25,16 @@ struct SentMessage {
 };
 
 struct TextCall {
-  int x, y, colour;
+  int x, y, color;
   std::string text;
   bool operator==(const TextCall &o) const {
-    return x == o.x && y == o.y && colour == o.colour && text == o.text;
+    return x == o.x && y == o.y && color == o.color && text == o.text;
   }
 };
 
 class ScriptedDialogHost {
  public:
-  enum { kItems = 32, kWidth = 80, kHeight = 25, kSelectionColour = 0x2F };
+  enum { kItems = 32, kWidth = 80, kHeight = 25, kSelectionColor = 0x2F };
 
   ScriptedDialogHost();  // becomes the host (Host.HostInfo) until destroyed
   ~ScriptedDialogHost();
@@ -47,7 +47,7 @@ class ScriptedDialogHost {
   }
   // The screen as painted by Text calls: row y from column x, count cells.
   std::string ScreenText(int x, int y, int count) const;
-  std::string ScreenColours(int x, int y, int count) const;  // two hex digits a cell
+  std::string ScreenColors(int x, int y, int count) const;  // two hex digits a cell
 
   PluginStartupInfo info;
   std::vector<FakeItem> items;
@@ -67,10 +67,10 @@ class ScriptedDialogHost {
   static int WINAPI EditorControl(int command, void *param);
   static LONG_PTR WINAPI SendDlgMessage(HANDLE dialog, int message, int param1, LONG_PTR param2);
   static int WINAPI AdvControl(int module, int command, void *param);
-  static void WINAPI Text(int x, int y, int colour, const char *text);
+  static void WINAPI Text(int x, int y, int color, const char *text);
   LONG_PTR Answer(int message, int param1, LONG_PTR param2);
 
   PluginStartupInfo *previous_;
   unsigned char chars_[kHeight][kWidth];
-  unsigned char colours_[kHeight][kWidth];
+  unsigned char colors_[kHeight][kWidth];
 };

@@ -32,7 +32,7 @@ struct TestDialog {
   void Keys(const std::string &typed);
   void Key(DWORD key);
 
-  StandInHost host;  // first: the editors ask it for their selection colour
+  StandInHost host;  // first: the editors ask it for their selection color
   PluginStartupInfo &info = host.info;
   test_support::QueueBackend backend;
   DialogHandle dialog;

@@ -109,7 +109,7 @@ TEST_F(Lifecycle, VersionGate) {
 
     EXPECT_EQ(TheModule().run(11, 22, 33), c.passes ? 1 : 0);
 
-    // The tester's editors ask for their selection colour too.
+    // The tester's editors ask for their selection color too.
     std::vector<AdvControlCall> versionCalls;
     for (const AdvControlCall &call : Fake().advCalls)
       if (call.command == ACTL_GETFARVERSION) versionCalls.push_back(call);

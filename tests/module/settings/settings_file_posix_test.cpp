@@ -60,8 +60,7 @@ TEST(SettingsFile, SavedInOrderAsRegeditWrites) {
 TEST(SettingsFile, HandEditedValuesAreLoaded) {
   ScratchRegistry scratch;
   ModuleState state(scratch.Key("Pardune"));
-  scratch.WriteFile("REGEDIT4\r\n\r\n; my colours\r\n[HKEY_CURRENT_USER\\" +
-                    scratch.Key("PARDUNE") +
+  scratch.WriteFile("REGEDIT4\r\n\r\n; my colors\r\n[HKEY_CURRENT_USER\\" + scratch.Key("PARDUNE") +
                     "]\r\n\"onfly\"=dword:00000000\r\n\"ColorN2\" = dword:77\r\n"
                     "\"ColorN3\"=hex:12,00,00,00\r\n");
   LoadSettings();
@@ -70,7 +69,7 @@ TEST(SettingsFile, HandEditedValuesAreLoaded) {
   EXPECT_EQ(0x12, Settings.GroupColors[2]);
   SaveSettings();
   std::string text = scratch.ReadFile();
-  EXPECT_NE(std::string::npos, text.find("; my colours\r\n")) << text;
+  EXPECT_NE(std::string::npos, text.find("; my colors\r\n")) << text;
   EXPECT_NE(std::string::npos, text.find("\"onfly\"=dword:00000000\r\n")) << text;
   EXPECT_NE(std::string::npos, text.find("\"ColorN2\"=dword:00000078\r\n")) << text;
   EXPECT_NE(std::string::npos, text.find("\"ColorN3\"=dword:00000012\r\n")) << text;

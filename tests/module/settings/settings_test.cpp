@@ -1,4 +1,4 @@
-// The settings store against the registry: defaults, the colour repair, the
+// The settings store against the registry: defaults, the color repair, the
 // values' types and sizes, saving, and two programs saving at once.
 #include <windows.h>
 
@@ -107,14 +107,14 @@ struct Repair {
   int32_t loaded;
 };
 
-TEST_F(SettingsStore, ColourRepairOnLoad) {
+TEST_F(SettingsStore, ColorRepairOnLoad) {
   const Repair table[] = {
       {0x77, 0x78},   {0xFF, 0xF0},       {0x100, 0x01}, {0x1234, 0x1234}, {0x00, 0x01},
       {0x88, 0x89},   {0xF1, 0xF1},       {-1, 0xF0},    {0x3355, 0x56},   {0x12345678, 0x12345678},
       {0x0F, 0x0F},   {0x7FFFFFEE, 0xEF}, {0x44, 0x45},  {0xAA, 0xAB},     {0x7FFFFFFF, 0xF0},
       {0x2211, 0x12},
   };
-  static_assert(sizeof table / sizeof table[0] == 16, "one per colour");
+  static_assert(sizeof table / sizeof table[0] == 16, "one per color");
   char name[16];
   for (int i = 0; i < 16; ++i) {
     std::snprintf(name, sizeof name, "ColorN%d", i + 1);
