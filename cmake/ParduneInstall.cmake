@@ -60,7 +60,7 @@ else()
        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"
        "Upstream-Name: pardune\n\n"
        "Files: *\nCopyright: ${holder}\nLicense: Expat\n"
-       "Comment: The MIT licence, as in the source's LICENSE file.\n\n"
+       "Comment: The MIT license, as in the source's LICENSE file.\n\n"
        "License: Expat\n ${license}\n")
   install(FILES ${changelog} ${CMAKE_BINARY_DIR}/copyright DESTINATION share/doc/pardune)
   install(FILES ${CMAKE_SOURCE_DIR}/docs/usage.md ${CMAKE_SOURCE_DIR}/docs/script.md
@@ -79,7 +79,7 @@ else()
                              ${PARDUNE_OUT}/libwinport.so)
   string(CONCAT CPACK_PACKAGE_DESCRIPTION
          "One dialog with the examined text and the expression in two multi-line\n"
-         "editors; the match and up to 15 groups are highlighted in 16 colours, and\n"
+         "editors; the match and up to 15 groups are highlighted in 16 colors, and\n"
          "every engine call runs under a two-second watchdog. pardune is the\n"
          "terminal program that runs the Pardune module, with PCRE2 as the engine.")
 endif()

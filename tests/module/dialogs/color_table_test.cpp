@@ -66,7 +66,7 @@ TEST_F(ColorTable, HelpShowsColors) {
   Keys({KEY_F1});
   ShowColorTableDialog();
   EXPECT_NE(std::string::npos, backend.finalText.find("Group colors"));
-  EXPECT_NE(std::string::npos, backend.finalText.find("colour picker"));
+  EXPECT_NE(std::string::npos, backend.finalText.find("color picker"));
 }
 
 }  // namespace
