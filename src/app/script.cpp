@@ -190,8 +190,15 @@ bool ParseScript(std::string_view script, int codePage, std::vector<ScriptComman
         return fail("resize needs COLUMNS ROWS from 1 to " + std::to_string(kMaxSize));
       cmd.kind = ScriptCommand::Resize;
       commands->push_back(cmd);
+    } else if (word == "screen" && !args.empty()) {
+      if (args.size() != 2 || !Number(args[0], 0, kMaxSize - 1, &cmd.x) ||
+          !Number(args[1], cmd.x, kMaxSize - 1, &cmd.y))
+        return fail("screen takes nothing or rows FIRST LAST, from 0, FIRST <= LAST");
+      cmd.kind = ScriptCommand::Screen;
+      commands->push_back(cmd);
     } else if (word == "screen" || word == "attributes" || word == "cursor" || word == "quit") {
       if (!args.empty()) return fail(std::string(word) + " takes nothing after it");
+      if (word == "screen") cmd.y = kMaxSize - 1;  // every row
       cmd.kind = word == "screen"       ? ScriptCommand::Screen
                  : word == "attributes" ? ScriptCommand::Attributes
                  : word == "cursor"     ? ScriptCommand::Cursor

@@ -16,8 +16,8 @@ struct ScriptCommand {
   int line = 0;
   DWORD key = 0;
   int count = 1;  // Key: how many presses
-  int x = 0;      // Click: cell; Resize: columns
-  int y = 0;      // Click: cell; Resize: rows
+  int x = 0;      // Click: cell; Resize: columns; Screen: first row
+  int y = 0;      // Click: cell; Resize: rows; Screen: last row
   int button = 1;
   std::string text;  // Paste, Clipboard, Echo: UTF-8
 };

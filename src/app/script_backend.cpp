@@ -19,9 +19,9 @@ const farhost::Screen &ScriptBackend::Shown() const {
   return hasShown_ ? shown_ : farhost::TheScreen();
 }
 
-void ScriptBackend::PrintScreen() const {
+void ScriptBackend::PrintScreen(int first, int last) const {
   const farhost::Screen &screen = Shown();
-  for (int y = 0; y < screen.Height(); ++y) {
+  for (int y = first; y <= last && y < screen.Height(); ++y) {
     std::string row;
     for (int x = 0; x < screen.Width(); ++x) row += char(screen.At(x, y).ch);
     size_t end = row.find_last_not_of(' ');
@@ -78,7 +78,7 @@ farhost::InputEvent ScriptBackend::Wait() {
         break;
       case ScriptCommand::Screen:
         ++next_;
-        PrintScreen();
+        PrintScreen(cmd.x, cmd.y);
         break;
       case ScriptCommand::Attributes:
         ++next_;

@@ -22,7 +22,7 @@ class ScriptBackend : public farhost::Backend {
 
  private:
   const farhost::Screen &Shown() const;
-  void PrintScreen() const;
+  void PrintScreen(int first, int last) const;  // rows first..last, as far as there are
   void PrintAttributes() const;
 
   std::vector<ScriptCommand> commands_;

@@ -2,12 +2,12 @@
 // written is said once on standard error after the run: settings files
 // behind links, damaged, unwritable or left over by a killed save, and the
 // hang log of a module in a folder that others may write in.
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "run_program.hpp"
 
@@ -31,11 +31,8 @@ class FilesNotOurs : public testing::Test {
   }
   std::vector<std::string> Entries(const std::string &dir) {
     std::vector<std::string> names;
-    if (DIR *d = opendir(dir.c_str())) {
-      while (dirent *e = readdir(d))
-        if (e->d_name[0] != '.') names.push_back(e->d_name);
-      closedir(d);
-    }
+    for (const auto &entry : std::filesystem::directory_iterator(dir))
+      names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -44,6 +44,8 @@ const ParseCase kParse[] = {
     {"click 1 2 up\n", false, "left, right or middle"},
     {"resize 0 10\n", false, "resize needs COLUMNS ROWS"},
     {"screen now\n", false, "screen takes nothing"},
+    {"screen 3\nscreen 0 999\n", false, "line 1: screen takes nothing or rows"},
+    {"screen 0 999\nscreen 5 4\n", false, "line 2: screen takes nothing or rows"},
     {"type \xd0\x96\n", false, "has no character in code page 437"},
     {"type \xff\n", false, "not valid UTF-8"},
 };
@@ -171,7 +173,7 @@ TEST_F(ScriptRun, QuitEndsEarly) {
 }
 
 TEST_F(ScriptRun, PrintsTheShownScreen) {
-  auto backend = Make("screen\necho --\nattributes\ncursor\nkey Esc\ncursor\n");
+  auto backend = Make("screen\necho --\nscreen 1 9\nattributes\ncursor\nkey Esc\ncursor\n");
   farhost::Screen screen(6, 2);
   screen.Fill(0, 0, 5, 1, ' ', 0x07);
   screen.Text(0, 0, 0x1F, "\xC9\xCD\xBB");
@@ -188,6 +190,7 @@ TEST_F(ScriptRun, PrintsTheShownScreen) {
             "╔═╗\n"
             "   ☺\n"
             "--\n"
+            "   ☺\n"
             "1F1F1F070707\n"
             "0707074E0707\n"
             "cursor 2 1\n"

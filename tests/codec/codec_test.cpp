@@ -73,14 +73,11 @@ TEST(Utf8ToOem, ConvertsToTheOemCodePage) {
   EXPECT_EQ(codec::Utf8ToOem(""), "");
   EXPECT_EQ(codec::Utf8ToOem("plain"), "plain");
   EXPECT_EQ(codec::Utf8ToOem("\xF0\x9F\x98\x80"), "?");  // no OEM character for it
-}
-
 #ifndef _WIN32
-TEST(Utf8ToOem, CodePage437) {
   ASSERT_EQ(GetOEMCP(), 437u);
   EXPECT_EQ(codec::Utf8ToOem("\xC3\xA9\xE2\x94\x80\xE2\x95\x90"), "\x82\xC4\xCD");
-}
 #endif
+}
 
 // Texts are converted a piece at a time; a character never falls apart at a
 // cut, and a stray continuation byte after a whole one stays one '?'.
@@ -88,7 +85,9 @@ TEST(Utf8ToOem, MalformedWideAndAcrossPieces) {
   EXPECT_EQ(codec::Utf8ToOem("caf\xE9!"), "caf?!");
   // Each malformed part is its longest valid start, on every platform.
   EXPECT_EQ(codec::Utf8ToOem("a\xE2\x94"), "a?");
-  EXPECT_EQ(codec::Utf8ToOem("\xE2\x82" "A\xE0\x80\x80\xF0\x9F\x98"), "?A????");
+  EXPECT_EQ(codec::Utf8ToOem("\xE2\x82"
+                             "A\xE0\x80\x80\xF0\x9F\x98"),
+            "?A????");
   const std::string head(65532, 'x');
   const std::string stray = head + "\xF0\x9F\x98\x80\x80y";
   EXPECT_EQ(codec::Utf8ToOem(stray), head + "??y");
