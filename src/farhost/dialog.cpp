@@ -90,8 +90,10 @@ void Dialog::Layout() {
   int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
   for (Item &item : items_) {
     const FarDialogItem &rec = item.rec;
-    bool amp = rec.Flags & DIF_SHOWAMPERSAND;
-    int len = LabelWidth(rec.Data, amp);
+    // An edit's text is no label: only the labelled items are measured.
+    const bool labelled = rec.Type == DI_TEXT || rec.Type == DI_VTEXT || rec.Type == DI_BUTTON ||
+                          rec.Type == DI_CHECKBOX || rec.Type == DI_RADIOBUTTON;
+    int len = labelled ? LabelWidth(rec.Data, rec.Flags & DIF_SHOWAMPERSAND) : 0;
     Rect box{rec.X1, rec.Y1, rec.X2, rec.Y2};
     switch (rec.Type) {
       case DI_TEXT:

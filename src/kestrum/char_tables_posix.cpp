@@ -138,7 +138,16 @@ void BuildOemCharTables(unsigned char tables[kCharTablesSize]) {
     // Unknown upper half: no letters there, nothing else changes.
     for (int b = 128; b < 256; ++b) unicode[b] = 0xFFFF;
   }
-  BuildCharTables(unicode, tables);
+  // Every engine builds them: the last code page's tables are kept.
+  thread_local WCHAR lastUnicode[256];
+  thread_local unsigned char lastTables[kCharTablesSize];
+  thread_local bool built = false;
+  if (!built || std::memcmp(lastUnicode, unicode, sizeof unicode) != 0) {
+    BuildCharTables(unicode, lastTables);
+    std::memcpy(lastUnicode, unicode, sizeof unicode);
+    built = true;
+  }
+  std::memcpy(tables, lastTables, kCharTablesSize);
 }
 
 }  // namespace kestrum

@@ -28,9 +28,12 @@ struct FileIdentity {
   ino_t ino = 0;
   off_t size = -1;
   timespec mtime = {};
+  // Changed by chmod and chown too: a file that may no longer be read.
+  timespec ctime = {};
   bool operator==(const FileIdentity &o) const {
     return dev == o.dev && ino == o.ino && size == o.size && mtime.tv_sec == o.mtime.tv_sec &&
-           mtime.tv_nsec == o.mtime.tv_nsec;
+           mtime.tv_nsec == o.mtime.tv_nsec && ctime.tv_sec == o.ctime.tv_sec &&
+           ctime.tv_nsec == o.ctime.tv_nsec;
   }
 };
 
@@ -40,6 +43,7 @@ FileIdentity IdentityOf(const struct stat &st) {
   id.ino = st.st_ino;
   id.size = st.st_size;
   id.mtime = st.st_mtim;
+  id.ctime = st.st_ctim;
   return id;
 }
 
@@ -392,6 +396,13 @@ Snapshot ReadSnapshot(const std::string &path) {
   Snapshot empty{std::make_shared<const RegDocument>(), false};
   if (path.empty()) return empty;
   TidyOnce(path);
+  // The settings are read at every query: a file unchanged since it was
+  // read costs one look at its attributes.
+  struct stat seen;
+  if (stat(path.c_str(), &seen) == 0 && S_ISREG(seen.st_mode)) {
+    std::lock_guard<std::mutex> guard(cacheLock);
+    if (cacheValid && cachePath == path && cacheIdentity == IdentityOf(seen)) return cacheSnapshot;
+  }
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return empty;
   struct stat st;

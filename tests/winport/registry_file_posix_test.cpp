@@ -1,6 +1,7 @@
 // winport's registry file: its text, hand-edited files, damaged files, places
 // that cannot be written, and several programs writing at once.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -397,6 +398,31 @@ TEST_F(RegistryFile, SymlinkedFileStaysALink) {
   ASSERT_EQ(0, lstat(link.c_str(), &st));
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_NE(std::string::npos, ScratchRegistry::ReadText(real).find("\"V\"=dword:00000009"));
+}
+
+// A file rewritten in place to the same length, its time of change put back
+// as an editor may: the settings are read anew, not taken from the last read.
+TEST_F(RegistryFile, FileRewrittenWithItsOldTimeIsReadAgain) {
+  const std::string key = "Software\\Far\\Plugins\\Pardune";
+  const std::string head = "REGEDIT4\n\n[HKEY_CURRENT_USER\\" + key + "]\n";
+  scratch.WriteFile(head + "\"OnFly\"=dword:00000001\n");
+  struct stat before;
+  ASSERT_EQ(0, stat(scratch.File().c_str(), &before));
+  EXPECT_EQ(1, QueryInt(key, "OnFly"));
+  EXPECT_EQ(1, QueryInt(key, "OnFly"));  // the kept copy
+
+  usleep(20 * 1000);  // past the file system's clock tick
+  {
+    std::fstream file(scratch.File(), std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(std::streamoff(head.size() + std::string("\"OnFly\"=dword:0000000").size()));
+    file << '2';
+  }
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(0, utimensat(AT_FDCWD, scratch.File().c_str(), times, 0));
+  struct stat after;
+  ASSERT_EQ(0, stat(scratch.File().c_str(), &after));
+  ASSERT_EQ(before.st_size, after.st_size);
+  EXPECT_EQ(2, QueryInt(key, "OnFly"));
 }
 
 }  // namespace

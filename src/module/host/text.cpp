@@ -144,10 +144,10 @@ char *CopyText(char *destination, const char *source, int size) {
   }
   if (size <= 0) return destination;
   if (!source) source = emptyText;
-  int i = 0;
-  for (; i < size - 1 && source[i]; ++i) destination[i] = source[i];
-  for (; i < size - 1; ++i) destination[i] = '\0';
-  destination[size - 1] = '\0';
+  // Dialog items copy into fields of hundreds of bytes, padded with zeros.
+  const size_t length = strnlen(source, size_t(size - 1));
+  std::memmove(destination, source, length);
+  std::memset(destination + length, 0, size_t(size) - length);
   return destination;
 }
 
