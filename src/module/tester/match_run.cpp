@@ -24,14 +24,19 @@ enum {
 // status line instead of "no more matches".
 bool FetchFailed = false;
 
-// One step over the buffer: a line feed starts the next line.
-void Step(char c, int *column, int *line) {
-  if (c == '\n') {
-    *column = 0;
+// Walks up to n characters on from `from`, stopping at the terminator: a
+// line feed starts the next line. Returns how many it walked.
+int Walk(const char *from, int n, int *column, int *line) {
+  if (n <= 0) return 0;
+  const char *end = from + strnlen(from, static_cast<size_t>(n));
+  const char *lineStart = from;
+  while (const void *feed = std::memchr(lineStart, '\n', static_cast<size_t>(end - lineStart))) {
     ++*line;
-  } else {
-    ++*column;
+    *column = 0;
+    lineStart = static_cast<const char *>(feed) + 1;
   }
+  *column += static_cast<int>(end - lineStart);
+  return static_cast<int>(end - from);
 }
 
 // The positions reached by walking each of `count` offsets on from the
@@ -48,7 +53,7 @@ void WalkAll(const int *offsets, TextPosition *positions, int count) {
   int column = state.column, line = state.line, walked = 0;
   for (int k = 0; k < count; ++k) {
     const int target = offsets[order[k]];
-    for (; walked < target && p[walked]; ++walked) Step(p[walked], &column, &line);
+    if (target > walked) walked += Walk(p + walked, target - walked, &column, &line);
     positions[order[k]] = TextPosition{static_cast<short>(column), static_cast<short>(line)};
   }
 }
@@ -203,8 +208,7 @@ const char *FetchText() {
 const char *Advance(int n) {
   MatchState &state = TheMatchState;
   if (!state.textBuffer || !state.textBuffer[0]) return nullptr;
-  for (int i = 0; i < n && state.textBuffer[state.offset]; ++i)
-    Step(state.textBuffer[state.offset++], &state.column, &state.line);
+  state.offset += Walk(state.textBuffer + state.offset, n, &state.column, &state.line);
   return state.textBuffer[state.offset] ? state.textBuffer + state.offset : nullptr;
 }
 
