@@ -87,47 +87,56 @@ int Dialog::FirstFocusable() const {
 }
 
 void Dialog::Layout() {
-  int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
-  for (Item &item : items_) {
-    const FarDialogItem &rec = item.rec;
-    // An edit's text is no label: only the labelled items are measured.
-    const bool labelled = rec.Type == DI_TEXT || rec.Type == DI_VTEXT || rec.Type == DI_BUTTON ||
-                          rec.Type == DI_CHECKBOX || rec.Type == DI_RADIOBUTTON;
-    int len = labelled ? LabelWidth(rec.Data, rec.Flags & DIF_SHOWAMPERSAND) : 0;
-    Rect box{rec.X1, rec.Y1, rec.X2, rec.Y2};
-    switch (rec.Type) {
-      case DI_TEXT:
-        if (rec.Flags & DIF_SEPARATOR) {
-          box.y2 = box.y1;
-          break;
-        }
-        if (rec.X1 == -1) box.x1 = (width - len) / 2;
-        box.x2 = rec.X2 > rec.X1 && rec.X1 != -1 ? rec.X2 : box.x1 + len - 1;
+  for (Item &item : items_) Place(item);
+  CenterGroups();
+}
+
+// One item's box from its record; a centered group is placed as a whole
+// afterwards.
+void Dialog::Place(Item &item) {
+  const int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
+  const FarDialogItem &rec = item.rec;
+  // An edit's text is no label: only the labelled items are measured.
+  const bool labelled = rec.Type == DI_TEXT || rec.Type == DI_VTEXT || rec.Type == DI_BUTTON ||
+                        rec.Type == DI_CHECKBOX || rec.Type == DI_RADIOBUTTON;
+  int len = labelled ? LabelWidth(rec.Data, rec.Flags & DIF_SHOWAMPERSAND) : 0;
+  Rect box{rec.X1, rec.Y1, rec.X2, rec.Y2};
+  switch (rec.Type) {
+    case DI_TEXT:
+      if (rec.Flags & DIF_SEPARATOR) {
         box.y2 = box.y1;
         break;
-      case DI_VTEXT:
-        box.x2 = box.x1;
-        box.y2 = box.y1 + len - 1;
-        break;
-      case DI_BUTTON:
-        box.x2 = box.x1 + len + ((rec.Flags & DIF_NOBRACKETS) ? 0 : 4) - 1;
-        box.y2 = box.y1;
-        break;
-      case DI_CHECKBOX:
-      case DI_RADIOBUTTON:
-        box.x2 = box.x1 + 3 + (len ? len + 1 : 0) - 1;
-        box.y2 = box.y1;
-        break;
-      case DI_EDIT:
-      case DI_PSWEDIT:
-      case DI_FIXEDIT:
-        box.y2 = box.y1;
-        break;
-      default:
-        break;
-    }
-    item.box = box;
+      }
+      if (rec.X1 == -1) box.x1 = (width - len) / 2;
+      box.x2 = rec.X2 > rec.X1 && rec.X1 != -1 ? rec.X2 : box.x1 + len - 1;
+      box.y2 = box.y1;
+      break;
+    case DI_VTEXT:
+      box.x2 = box.x1;
+      box.y2 = box.y1 + len - 1;
+      break;
+    case DI_BUTTON:
+      box.x2 = box.x1 + len + ((rec.Flags & DIF_NOBRACKETS) ? 0 : 4) - 1;
+      box.y2 = box.y1;
+      break;
+    case DI_CHECKBOX:
+    case DI_RADIOBUTTON:
+      box.x2 = box.x1 + 3 + (len ? len + 1 : 0) - 1;
+      box.y2 = box.y1;
+      break;
+    case DI_EDIT:
+    case DI_PSWEDIT:
+    case DI_FIXEDIT:
+      box.y2 = box.y1;
+      break;
+    default:
+      break;
   }
+  item.box = box;
+}
+
+void Dialog::CenterGroups() {
+  const int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
   // Runs of DIF_CENTERGROUP items on one line are centered together.
   for (size_t i = 0; i < items_.size();) {
     if (!(items_[i].rec.Flags & DIF_CENTERGROUP) || items_[i].rec.Type == DI_SINGLEBOX ||
@@ -398,7 +407,9 @@ LONG_PTR Dialog::Message(int msg, int param1, LONG_PTR param2) {
         if (!(item.rec.Flags & DIF_EDITOR)) item.cursor = std::min(item.cursor, int(n));
         KeepCursorVisible(param1);
       } else {
-        Layout();
+        // A new label moves its own item only, or the group it is centered in.
+        Place(item);
+        if (item.rec.Flags & DIF_CENTERGROUP) CenterGroups();
       }
       return LONG_PTR(n);
     }

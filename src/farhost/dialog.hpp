@@ -54,6 +54,8 @@ class Dialog : public Window {
 
   LONG_PTR Notify(int msg, int param1, LONG_PTR param2);
   void Layout();
+  void Place(Item &item);
+  void CenterGroups();
   void Redraw();
   void RedrawNow();
   void DrawItem(int index, LONG_PTR colors);
