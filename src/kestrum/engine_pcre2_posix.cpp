@@ -46,7 +46,8 @@ struct Engine {
   Arena arena{kArenaSize};
   // Hand out arena memory only.
   pcre2_general_context *general = nullptr;
-  pcre2_match_context *matchContext = nullptr;
+  pcre2_match_context *matchContext = nullptr;        // machine code on the engine's stack
+  pcre2_match_context *threadStackContext = nullptr;  // on 32 KiB of the thread's
   pcre2_compile_context *compileContext = nullptr;
   // The file manager's thread only: the heap.
   pcre2_general_context *heapGeneral = nullptr;
@@ -68,6 +69,9 @@ struct Engine {
 
   bool noMoves = false;
   bool forceInterpreter = false;
+  // The expression needed more than the thread's stack: its machine code
+  // runs on the engine's own from then on.
+  bool deepExpression = false;
   // Set while Parse runs: still set afterwards means the call was stopped,
   // and the handle waits for the next SetExpression.
   std::atomic<bool> busy{false};
@@ -184,12 +188,13 @@ EngineHandle WINAPI EngineCreate() {
   }
   if (e->general != nullptr) {
     e->matchContext = pcre2_match_context_create(e->general);
+    e->threadStackContext = pcre2_match_context_create(e->general);
     e->compileContext = pcre2_compile_context_create(e->general);
   }
   e->heapGeneral = pcre2_general_context_create(nullptr, nullptr, nullptr);
   if (e->heapGeneral != nullptr) e->heapCompileContext = pcre2_compile_context_create(nullptr);
-  if (e->matchContext == nullptr || e->compileContext == nullptr ||
-      e->heapCompileContext == nullptr) {
+  if (e->matchContext == nullptr || e->threadStackContext == nullptr ||
+      e->compileContext == nullptr || e->heapCompileContext == nullptr) {
     DestroyEngine(e);
     return nullptr;
   }
@@ -201,6 +206,7 @@ EngineHandle WINAPI EngineCreate() {
   pcre2_set_match_limit(e->matchContext, UINT32_MAX);
   pcre2_set_depth_limit(e->matchContext, UINT32_MAX);
   pcre2_set_heap_limit(e->matchContext, kHeapLimitKiB);
+  pcre2_set_match_limit(e->threadStackContext, UINT32_MAX);  // its only limit machine code heeds
   // Fully allocated up front: a match never grows it.
   e->jitStack = pcre2_jit_stack_create(kJitStackSize, kJitStackSize, nullptr);
   if (e->jitStack != nullptr) pcre2_jit_stack_assign(e->matchContext, nullptr, e->jitStack);
@@ -230,6 +236,7 @@ int WINAPI EngineSetExpression(EngineHandle handle, const char *expression, int,
   // Whatever happens next, the old expression is gone; its heap copies are
   // freed by the next SetNoMoves.
   e->ready = false;
+  e->deepExpression = false;
   e->expression++;
   e->pattern = nullptr;
   e->arenaCode = nullptr;
@@ -289,7 +296,19 @@ int WINAPI EngineParse(EngineHandle handle, const char *text, const char *from, 
   auto length = static_cast<PCRE2_SIZE>(last - text + 1);
   auto start = static_cast<PCRE2_SIZE>(from - text);
   uint32_t options = jit ? 0 : PCRE2_NO_JIT;
-  int rc = pcre2_match(code, subject, length, start, options, e->matchData, e->matchContext);
+  // Machine code runs on the thread's stack first, as a bare pcre2_match
+  // does: on the engine's mapped stack, how fast a search runs depends on
+  // where the worker's stack happens to sit against it (up to a tenth). An
+  // expression that needs more goes on to the engine's stack, and one that
+  // needs still more to the interpreter.
+  int rc = PCRE2_ERROR_JIT_STACKLIMIT;
+  if (jit && !e->deepExpression) {
+    rc = pcre2_match(code, subject, length, start, 0, e->matchData, e->threadStackContext);
+    e->deepExpression = rc == PCRE2_ERROR_JIT_STACKLIMIT;
+  }
+  if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
+    rc = pcre2_match(code, subject, length, start, options, e->matchData, e->matchContext);
+  }
   if (rc == PCRE2_ERROR_JIT_STACKLIMIT) {
     rc = pcre2_match(code, subject, length, start, PCRE2_NO_JIT, e->matchData, e->matchContext);
   }
