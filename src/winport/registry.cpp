@@ -3,10 +3,11 @@
 // change made by another program is seen at once.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <string>
-#include <unordered_set>
+#include <vector>
 
 #include "regstore.hpp"
 
@@ -22,8 +23,21 @@ struct KeyHandle {
   REGSAM access = 0;
 };
 
+// Closed handles are kept for the next key opened.
+struct HandlePool {
+  std::vector<KeyHandle *> open;  // a few at a time
+  std::vector<KeyHandle *> closed;
+  ~HandlePool() {
+    for (KeyHandle *handle : closed) delete handle;
+  }
+};
+
 std::mutex handleLock;
-std::unordered_set<KeyHandle *> handles;
+HandlePool pool;
+
+bool IsOpen(KeyHandle *handle) {
+  return std::find(pool.open.begin(), pool.open.end(), handle) != pool.open.end();
+}
 
 const char *HiveName(HKEY key) {
   if (key == HKEY_CLASSES_ROOT) return "HKEY_CLASSES_ROOT";
@@ -44,7 +58,7 @@ bool Resolve(HKEY key, std::string &path, REGSAM &access, bool &hive) {
   }
   std::lock_guard<std::mutex> guard(handleLock);
   auto *handle = reinterpret_cast<KeyHandle *>(key);
-  if (!handles.count(handle)) return false;
+  if (!IsOpen(handle)) return false;
   path = handle->path;
   access = handle->access;
   hive = false;
@@ -72,11 +86,17 @@ bool JoinPath(const std::string &base, const char *subKey, std::string &out) {
 }
 
 HKEY NewHandle(const std::string &path, REGSAM access) {
-  auto *handle = new KeyHandle;
+  std::lock_guard<std::mutex> guard(handleLock);
+  KeyHandle *handle;
+  if (pool.closed.empty()) {
+    handle = new KeyHandle;
+  } else {
+    handle = pool.closed.back();
+    pool.closed.pop_back();
+  }
   handle->path = path;
   handle->access = (access & MAXIMUM_ALLOWED) ? KEY_ALL_ACCESS : access;
-  std::lock_guard<std::mutex> guard(handleLock);
-  handles.insert(handle);
+  pool.open.push_back(handle);
   return reinterpret_cast<HKEY>(handle);
 }
 
@@ -90,12 +110,23 @@ RegKey &SectionOf(RegDocument &doc, const std::string &path) {
   return doc.InsertKey(path);
 }
 
+// True when the file holds the value as it is: setting it again changes
+// nothing, and saving the options unchanged writes nothing.
+bool Holds(const std::string &path, const RegValue &value) {
+  auto doc = winport::CurrentRegistry();
+  const RegKey *section = doc->FindKey(path);
+  const RegLine *line = section ? winport::FindValue(*section, value.name) : nullptr;
+  return line && line->value.type == value.type && line->value.data == value.data;
+}
+
 }  // namespace
 
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
-  std::string base, path;
+  // Settings are read a value at a time, each through a key opened for it:
+  // the paths reuse the room of the call before.
+  thread_local std::string base, path;
   REGSAM baseAccess;
   bool hive;
   if (!Resolve(key, base, baseAccess, hive)) return ERROR_INVALID_HANDLE;
@@ -157,7 +188,7 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD dataSize) {
   if (reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
-  std::string path;
+  thread_local std::string path;
   REGSAM access;
   bool hive;
   if (!Resolve(key, path, access, hive)) return ERROR_INVALID_HANDLE;
@@ -196,6 +227,7 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
   if (value.name.find_first_of("\r\n") != std::string::npos) return ERROR_INVALID_PARAMETER;
   value.type = type;
   if (dataSize) value.data.assign(data, data + dataSize);
+  if (Holds(path, value)) return ERROR_SUCCESS;
   return winport::ChangeRegistry([&](RegDocument &doc, bool &changed) -> LONG {
     if (!KeyAlive(doc, path, hive)) return ERROR_KEY_DELETED;
     changed = winport::SetValue(SectionOf(doc, path), value);
@@ -242,10 +274,11 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey) {
 LONG WINAPI RegCloseKey(HKEY key) {
   if (HiveName(key)) return ERROR_SUCCESS;
   auto *handle = reinterpret_cast<KeyHandle *>(key);
-  {
-    std::lock_guard<std::mutex> guard(handleLock);
-    if (!handles.erase(handle)) return ERROR_INVALID_HANDLE;
-  }
-  delete handle;
+  std::lock_guard<std::mutex> guard(handleLock);
+  auto open = std::find(pool.open.begin(), pool.open.end(), handle);
+  if (open == pool.open.end()) return ERROR_INVALID_HANDLE;
+  *open = pool.open.back();
+  pool.open.pop_back();
+  pool.closed.push_back(handle);
   return ERROR_SUCCESS;
 }

@@ -393,7 +393,7 @@ void TidyOnce(const std::string &path) {
 }
 
 Snapshot ReadSnapshot(const std::string &path) {
-  Snapshot empty{std::make_shared<const RegDocument>(), false};
+  static const Snapshot empty{std::make_shared<const RegDocument>(), false};
   if (path.empty()) return empty;
   TidyOnce(path);
   // The settings are read at every query: a file unchanged since it was
@@ -450,11 +450,14 @@ LONG Refuse(const std::string &path, const std::string &why) {
   return ERROR_ACCESS_DENIED;
 }
 
-}  // namespace
-
-std::string RegistryPath() {
+// Into a string of the caller's: a query reuses the room of the one before.
+void FindRegistryPath(std::string &path) {
   const char *own = getenv("PARDUNE_REGISTRY");
-  if (own && *own) return own;
+  if (own && *own) {
+    path = own;
+    return;
+  }
+  path.clear();
   std::string base;
   const char *xdg = getenv("XDG_CONFIG_HOME");
   if (xdg && xdg[0] == '/') {
@@ -470,12 +473,21 @@ std::string RegistryPath() {
         base = std::string(found->pw_dir) + "/.config";
     }
   }
-  if (base.empty()) return std::string();
-  return base + "/pardune/registry.reg";
+  if (!base.empty()) path = base + "/pardune/registry.reg";
+}
+
+}  // namespace
+
+std::string RegistryPath() {
+  std::string path;
+  FindRegistryPath(path);
+  return path;
 }
 
 std::shared_ptr<const RegDocument> CurrentRegistry() {
-  return ReadSnapshot(RegistryPath()).doc;
+  thread_local std::string path;
+  FindRegistryPath(path);
+  return ReadSnapshot(path).doc;
 }
 
 LONG ChangeRegistry(const std::function<LONG(RegDocument &doc, bool &changed)> &change) {

@@ -326,6 +326,9 @@ TEST_F(RegistryFile, ReadOnlyFileIsLeftAlone) {
   int32_t v = 1;
   EXPECT_EQ(ERROR_ACCESS_DENIED,
             RegSetValueExA(key, "OnFly", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
+  v = 5;  // what the file holds: nothing to write
+  EXPECT_EQ(ERROR_SUCCESS,
+            RegSetValueExA(key, "onfly", 0, REG_DWORD, reinterpret_cast<BYTE *>(&v), 4));
   RegCloseKey(key);
   EXPECT_NE(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "T", 0, nullptr, 0, KEY_WRITE,
                                            nullptr, &key, nullptr));
