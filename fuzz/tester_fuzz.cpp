@@ -32,6 +32,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "farhost/dialog.hpp"
@@ -397,17 +398,19 @@ fs::path ScratchBase() {
   return memory;
 }
 
-// The settings key with no values: every option at its default. Written
-// again only when an input changed it (the options dialog saved), so that
-// loading the settings never has to create the key and write the file.
-const char kPristineRegistry[] =
-    "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Far\\Plugins\\Pardune]\n";
+// The settings as the module saves its defaults, every value in place: the
+// options dialog saved unchanged then writes nothing. Written again only when
+// an input changed it, so that loading the settings never writes the file.
+std::string gPristineRegistry;
+
+std::string RegistryText() {
+  std::ifstream in(gFolder / "registry.reg", std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 void ResetRegistry() {
-  const fs::path path = gFolder / "registry.reg";
-  std::error_code error;
-  if (fs::file_size(path, error) == sizeof kPristineRegistry - 1 && !error) return;
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << kPristineRegistry;
+  if (RegistryText() == gPristineRegistry) return;
+  std::ofstream(gFolder / "registry.reg", std::ios::binary | std::ios::trunc) << gPristineRegistry;
 }
 
 void EmptyTheClipboard() {
@@ -444,6 +447,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   gEngineTable = *gKestrum;
   gEngineTable.Parse = CountedParse;
   Start(&gHostInfo, &gEngineTable);
+  SaveSettings();  // the defaults Start loaded
+  gPristineRegistry = RegistryText();
+  FuzzCheck(gPristineRegistry.find("\"OnFly\"") != std::string::npos, "the defaults saved",
+            gPristineRegistry);
   // Linked in, the module finds itself in the fuzz program's folder: its
   // hang log goes to the scratch folder instead.
   const std::string folder = gFolder.string();
