@@ -11,9 +11,13 @@ void FuzzFail(const char *what, const std::string &detail) {
   std::abort();
 }
 
-void FuzzTrace(const char *format, ...) {
+bool FuzzTracing() {
   static const bool on = std::getenv("FUZZ_TRACE") != nullptr;
-  if (!on) return;
+  return on;
+}
+
+void FuzzTrace(const char *format, ...) {
+  if (!FuzzTracing()) return;
   va_list args;
   va_start(args, format);
   std::vfprintf(stderr, format, args);

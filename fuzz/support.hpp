@@ -13,6 +13,7 @@ inline void FuzzCheck(bool ok, const char *what, const std::string &detail = std
 }
 
 // With FUZZ_TRACE set, targets print the steps they take (for reading a crash).
+bool FuzzTracing();
 void FuzzTrace(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // $TMPDIR or /tmp: where targets keep the files they need.

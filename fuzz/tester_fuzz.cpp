@@ -214,33 +214,36 @@ void CheckTester(bool searched) {
   FuzzCheck(IsStatusText(textStatus, &column, &line), "text status", textStatus);
 
   const ExaminedTextEditor &text = Tester->text;
-  FuzzTrace("  options %d%d%d%d%d, status \"%s\" \"%s\", match %s%s", Settings.OnFly,
-            Settings.SingleLines, Settings.ReNoMoves, Settings.FromCursor, Settings.StripSpace,
-            textStatus.c_str(), expressionStatus.c_str(),
-            Describe(*Tester->text.GetRegion(GroupRegions[0])).c_str(),
-            searched ? ", searched" : "");
+  if (FuzzTracing())
+    FuzzTrace("  options %d%d%d%d%d, status \"%s\" \"%s\", match %s%s", Settings.OnFly,
+              Settings.SingleLines, Settings.ReNoMoves, Settings.FromCursor, Settings.StripSpace,
+              textStatus.c_str(), expressionStatus.c_str(),
+              Describe(*Tester->text.GetRegion(GroupRegions[0])).c_str(),
+              searched ? ", searched" : "");
   for (int k = 0; k < kGroupColorCount; ++k) {
     const Region *region = Tester->text.GetRegion(GroupRegions[k]);
-    FuzzCheck(region != nullptr, "a group without its region", std::to_string(k));
+    if (region == nullptr) FuzzFail("a group without its region", std::to_string(k));
     if (region->IsNull()) continue;
-    const std::string where = "group " + std::to_string(k) + " at " + Describe(*region) +
-                              ", lines " + std::to_string(text.lineCount);
-    FuzzCheck(region->startLine >= 0 && region->startColumn >= 0 && region->endColumn >= 0,
-              "a region before the text", where);
-    FuzzCheck(region->startLine < region->endLine || (region->startLine == region->endLine &&
-                                                      region->startColumn <= region->endColumn),
-              "a region that ends before it starts", where);
+    // Described only when a rule is broken: the checks run after every event.
+    auto fail = [&](const char *what) {
+      FuzzFail(what, "group " + std::to_string(k) + " at " + Describe(*region) + ", lines " +
+                         std::to_string(text.lineCount));
+    };
+    if (region->startLine < 0 || region->startColumn < 0 || region->endColumn < 0)
+      fail("a region before the text");
+    if (region->startLine > region->endLine ||
+        (region->startLine == region->endLine && region->startColumn > region->endColumn))
+      fail("a region that ends before it starts");
     // Regions stay as they are while the text is edited; they are measured
     // against the text a search has just run on.
-    if (!searched) continue;
-    FuzzCheck(InText(text, region->startColumn, region->startLine) &&
-                  InText(text, region->endColumn, region->endLine),
-              "a region outside the text", where);
+    if (searched && !(InText(text, region->startColumn, region->startLine) &&
+                      InText(text, region->endColumn, region->endLine)))
+      fail("a region outside the text");
   }
   if (searched && column > 0) {
     const Region *whole = Tester->text.GetRegion(GroupRegions[0]);
-    FuzzCheck(whole->startColumn + 1 == column && whole->startLine + 1 == line,
-              "the position shown is not the match's", textStatus + " " + Describe(*whole));
+    if (whole->startColumn + 1 != column || whole->startLine + 1 != line)
+      FuzzFail("the position shown is not the match's", textStatus + " " + Describe(*whole));
   }
 }
 
