@@ -31,6 +31,7 @@ constexpr uint32_t kMagic = 0x4B455245;  // "KERE"
 constexpr size_t kArenaSize = size_t{64} << 20;
 constexpr uint32_t kHeapLimitKiB = 32 << 10;
 constexpr size_t kJitStackSize = size_t{16} << 20;
+constexpr uint32_t kOptions = PCRE2_NEVER_UTF | PCRE2_NEVER_UCP;  // besides the flags
 
 // A copy of the expression on the heap, made and freed on the file
 // manager's thread.
@@ -173,6 +174,12 @@ bool PrepareHeapCopy(Engine *e) {
   return true;
 }
 
+// The expression the handle holds, ready, and left by no stopped call.
+bool Holds(const Engine *e, const char *pattern, size_t length, uint32_t options) {
+  return e->ready && !e->busy.load(std::memory_order_relaxed) && e->patternLength == length &&
+         e->options == (options | kOptions) && std::memcmp(e->pattern, pattern, length) == 0;
+}
+
 int ToOffset(PCRE2_SIZE offset) {
   return offset == PCRE2_UNSET ? -1 : static_cast<int>(offset);
 }
@@ -233,6 +240,14 @@ int WINAPI EngineSetNoMoves(EngineHandle handle, int noMoves) {
 int WINAPI EngineSetExpression(EngineHandle handle, const char *expression, int, int) {
   Engine *e = FromHandle(handle);
   if (e == nullptr) return 0;
+  const char *pattern = nullptr;
+  size_t length = 0;
+  uint32_t options = 0;
+  const bool valid =
+      expression != nullptr && SplitExpression(expression, &pattern, &length, &options);
+  // The same expression again (the text was edited, not the expression):
+  // its compiled copies and machine code stand.
+  if (valid && Holds(e, pattern, length, options)) return 1;
   // Whatever happens next, the old expression is gone; its heap copies are
   // freed by the next SetNoMoves.
   e->ready = false;
@@ -245,18 +260,14 @@ int WINAPI EngineSetExpression(EngineHandle handle, const char *expression, int,
   // A fresh arena: nothing a stopped call left there survives.
   e->arena.Reset();
   e->busy.store(false, std::memory_order_relaxed);
-
-  const char *pattern = nullptr;
-  size_t length = 0;
-  uint32_t options = 0;
-  if (expression == nullptr || !SplitExpression(expression, &pattern, &length, &options)) return 0;
+  if (!valid) return 0;
   char *kept = static_cast<char *>(e->arena.Allocate(length + 1));
   if (kept == nullptr) return 0;
   std::memcpy(kept, pattern, length);
   kept[length] = '\0';
   e->pattern = kept;
   e->patternLength = length;
-  e->options = options | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP;
+  e->options = options | kOptions;
   pcre2_code *code = Compile(e, e->noMoves, e->compileContext);
   if (code == nullptr) return 0;
   uint32_t groups = 0;

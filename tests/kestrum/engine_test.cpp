@@ -118,13 +118,19 @@ TEST_F(Engine, NoMovesKeepsMachineCode) {
   EXPECT_TRUE(EngineUsesJit(handle_));
   ASSERT_TRUE(Parse("xaby"));
   EXPECT_EQ(Group(0), Span(0, 4));
-  // Set alone interprets (the machine code is made by SetNoMoves), with the
-  // same result.
+  // The same expression set again keeps it; a new one set alone interprets
+  // (the machine code is made by SetNoMoves), with the same result.
   ASSERT_TRUE(EngineSetExpression(handle_, "/x[a-z]+y/", 0, 0));
+  EXPECT_TRUE(EngineUsesJit(handle_));
+  ASSERT_TRUE(EngineSetExpression(handle_, "/x[a-z]+y/i", 0, 0));
   EXPECT_FALSE(EngineUsesJit(handle_));
-  ASSERT_TRUE(Parse("xaby"));
+  ASSERT_TRUE(Parse("xaBy"));
   EXPECT_EQ(Group(0), Span(0, 4));
   EXPECT_FALSE(Parse("axaby"));
+  EXPECT_TRUE(Set("/x[a-z]+y/i"));
+  EXPECT_TRUE(EngineUsesJit(handle_));
+  EXPECT_FALSE(Set("/x[a-z]+y/q"));  // refused, and the old one gone
+  EXPECT_FALSE(Parse("xaby"));
 }
 
 // Machine code and interpreter agree, anchored and not, from every start,
