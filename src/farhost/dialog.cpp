@@ -51,12 +51,16 @@ Dialog::~Dialog() {
 
 void Dialog::Place() {
   const Screen &screen = TheScreen();
-  int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
+  const int width = RequestedWidth();
   int height = reqY1_ == -1 ? reqY2_ : reqY2_ - reqY1_ + 1;
   rect_.x1 = reqX1_ == -1 ? (screen.Width() - width) / 2 : reqX1_;
   rect_.y1 = reqY1_ == -1 ? (screen.Height() - height) / 2 : reqY1_;
   rect_.x2 = rect_.x1 + width - 1;
   rect_.y2 = rect_.y1 + height - 1;
+}
+
+int Dialog::RequestedWidth() const {
+  return reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
 }
 
 void Dialog::MinimumScreen(int *columns, int *rows) const {
@@ -87,14 +91,14 @@ int Dialog::FirstFocusable() const {
 }
 
 void Dialog::Layout() {
-  for (Item &item : items_) Place(item);
+  for (Item &item : items_) PlaceItem(item);
   CenterGroups();
 }
 
 // One item's box from its record; a centered group is placed as a whole
 // afterwards.
-void Dialog::Place(Item &item) {
-  const int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
+void Dialog::PlaceItem(Item &item) {
+  const int width = RequestedWidth();
   const FarDialogItem &rec = item.rec;
   // An edit's text is no label: only the labelled items are measured.
   const bool labelled = rec.Type == DI_TEXT || rec.Type == DI_VTEXT || rec.Type == DI_BUTTON ||
@@ -136,7 +140,7 @@ void Dialog::Place(Item &item) {
 }
 
 void Dialog::CenterGroups() {
-  const int width = reqX1_ == -1 ? reqX2_ : reqX2_ - reqX1_ + 1;
+  const int width = RequestedWidth();
   // Runs of DIF_CENTERGROUP items on one line are centered together.
   for (size_t i = 0; i < items_.size();) {
     if (!(items_[i].rec.Flags & DIF_CENTERGROUP) || items_[i].rec.Type == DI_SINGLEBOX ||
@@ -408,7 +412,7 @@ LONG_PTR Dialog::Message(int msg, int param1, LONG_PTR param2) {
         KeepCursorVisible(param1);
       } else {
         // A new label moves its own item only, or the group it is centered in.
-        Place(item);
+        PlaceItem(item);
         if (item.rec.Flags & DIF_CENTERGROUP) CenterGroups();
       }
       return LONG_PTR(n);

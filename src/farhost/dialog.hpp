@@ -54,7 +54,8 @@ class Dialog : public Window {
 
   LONG_PTR Notify(int msg, int param1, LONG_PTR param2);
   void Layout();
-  void Place(Item &item);
+  void PlaceItem(Item &item);
+  int RequestedWidth() const;
   void CenterGroups();
   void Redraw();
   void RedrawNow();
